@@ -1,0 +1,65 @@
+#include "analysis/hypothesis_rows.h"
+
+#include "analysis/rounding.h"
+#include "distributions/distributions.h"
+#include "recordio/format.h"
+#include "recordio/formatted_writer.h"
+#include "recordio/free_form_writer.h"
+
+namespace morvit {
+
+double HypothesisRows::upper_tail(double f, double numerator_df) const {
+  double cum = 0.0;
+  double ccum = 0.0;
+  cumf(f, numerator_df, denominator_df_, cum, ccum);
+  return ccum;
+}
+
+void HypothesisRows::write_row(std::string_view label, std::string_view hypothesis, double ssd, std::int32_t df,
+                               double msd, double f, double p) {
+  static const Format labelled("(1X,A10,A15,F12.4,I10,3F10.4)");
+  static const Format unlabelled("(11X,A15,F12.4,I10,3F10.4)");
+  if (label.empty()) {
+    write_formatted(report_, unlabelled, {hypothesis, ssd, df, msd, f, p});
+  } else {
+    write_formatted(report_, labelled, {label, hypothesis, ssd, df, msd, f, p});
+  }
+}
+
+void HypothesisRows::write_factor_rows(std::string_view label, const PartitionSums& sums, double weight_total) {
+  auto row = [&](std::string_view row_label, const char* hypothesis, double ssd, double weight) {
+    if (!(weight > 0)) return;
+    const double msd = ssd / weight;
+    const double f = msd / expected_msd_;
+    write_row(row_label, hypothesis, ssd, nearest_int(weight), msd, f, upper_tail(f, weight));
+  };
+  row(label, "NECESSARY", sums.ssd_above, sums.weight_above);
+  row({}, "SUFFICIENT", sums.ssd_below, sums.weight_below);
+  row({}, "NEC AND SUFF", sums.ssd_total(), weight_total);
+  write_blank_line();
+}
+
+void HypothesisRows::write_combination_rows(std::string_view label, const PartitionSums& sums,
+                                            double weight_total) {
+  auto row = [&](std::string_view row_label, const char* hypothesis, double ssd, double weight) {
+    if (!(weight > 0)) return;
+    const std::int32_t df = nearest_int(weight);
+    const double df_real = static_cast<double>(df);
+    const double f = (ssd / df_real) / expected_msd_;
+    write_row(row_label, hypothesis, df_real * f * expected_msd_, df, f * expected_msd_, f, upper_tail(f, df_real));
+  };
+  row(label, "NECESSARY", sums.ssd_above, sums.weight_above);
+  row({}, "SUFFICIENT", sums.ssd_below, sums.weight_below);
+  row({}, "NEC AND SUFF", sums.ssd_total(), weight_total);
+}
+
+void HypothesisRows::write_comparison_row(std::string_view label, double constituent_ssd, double combination_ssd,
+                                          double numerator_df) {
+  static const Format comparison("(1X,A25,'       -----','     -----','     -----',2F10.4)");
+  const double f = constituent_ssd / combination_ssd;
+  write_formatted(report_, comparison, {label, f, upper_tail(f, numerator_df)});
+}
+
+void HypothesisRows::write_blank_line() { write_free_form(report_, {" "}); }
+
+}  // namespace morvit

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+
+#include "driver/data_matrix.h"
+#include "driver/report_file.h"
+#include "driver/settings.h"
+#include "recordio/command_file.h"
+
+namespace morvit {
+
+// Everything one run owns: its command file, its report stream, the settings, the
+// counters and the data. Passed explicitly to every stage.
+struct RunContext {
+  explicit RunContext(CommandFile file) : command(std::move(file)) {}
+
+  CommandFile command;
+  // Identity of the command file, so that no report is ever written over it.
+  dev_t command_device = 0;
+  ino_t command_inode = 0;
+
+  ReportFile report;
+  Settings settings;
+  std::int32_t error_count = 0;
+  std::int32_t warning_count = 0;
+  DataMatrix data;
+};
+
+}  // namespace morvit
