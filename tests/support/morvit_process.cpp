@@ -1,0 +1,126 @@
+#include "support/morvit_process.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace morvit::testing {
+namespace fs = std::filesystem;
+
+WorkDir::WorkDir() {
+  std::random_device seed;
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = base / ("morvit-test-" + std::to_string(seed()));
+    if (fs::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary directory");
+}
+
+WorkDir::~WorkDir() {
+  std::error_code ignored;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+void WorkDir::write(const std::string& name, const std::string& content) const {
+  std::ofstream file(path_ / name, std::ios::binary | std::ios::trunc);
+  file << content;
+}
+
+std::string WorkDir::read(const std::string& name) const {
+  std::ifstream file(path_ / name, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+bool WorkDir::exists(const std::string& name) const { return fs::exists(path_ / name); }
+
+std::vector<std::string> WorkDir::entries() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+namespace {
+
+std::string slurp(int fd) {
+  std::string text;
+  (void)::lseek(fd, 0, SEEK_SET);
+  char block[4096];
+  for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;) text.append(block, static_cast<std::size_t>(n));
+  return text;
+}
+
+}  // namespace
+
+ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args) {
+  char out_name[] = "/tmp/morvit-out-XXXXXX";
+  char err_name[] = "/tmp/morvit-err-XXXXXX";
+  const int out_fd = ::mkstemp(out_name);
+  const int err_fd = ::mkstemp(err_name);
+  ::unlink(out_name);
+  ::unlink(err_name);
+
+  std::vector<std::string> argv_text = {MORVIT_BINARY};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : argv_text) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int null_fd = ::open("/dev/null", O_RDONLY);
+    ::dup2(null_fd, STDIN_FILENO);
+    ::dup2(out_fd, STDOUT_FILENO);
+    ::dup2(err_fd, STDERR_FILENO);
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int wait_status = 0;
+  ::waitpid(child, &wait_status, 0);
+  ProcessResult result;
+  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  result.out = slurp(out_fd);
+  result.err = slurp(err_fd);
+  ::close(out_fd);
+  ::close(err_fd);
+  return result;
+}
+
+std::vector<std::string> report_lines(const std::string& report) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < report.size()) {
+    std::size_t end = report.find("\r\n", start);
+    if (end == std::string::npos) end = report.size();
+    std::string line = report.substr(start, end - start);
+    if (line.starts_with(" SYSTEM DATE AND TIME:") || line.starts_with(" MORVIT FINISHED ON")) {
+      std::replace_if(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }, '#');
+    }
+    lines.push_back(line);
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::vector<std::string> section(const std::vector<std::string>& lines, const std::string& prefix,
+                                 std::size_t count) {
+  auto begin = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
+  auto end = begin + static_cast<std::ptrdiff_t>(std::min<std::size_t>(count, static_cast<std::size_t>(lines.end() - begin)));
+  return {begin, end};
+}
+
+}  // namespace morvit::testing

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace morvit::testing {
+
+// A fresh temporary working directory, removed with everything in it at the end.
+class WorkDir {
+ public:
+  WorkDir();
+  ~WorkDir();
+  WorkDir(const WorkDir&) = delete;
+  WorkDir& operator=(const WorkDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void write(const std::string& name, const std::string& content) const;
+  std::string read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+  // Names of the entries of the directory, sorted.
+  std::vector<std::string> entries() const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct ProcessResult {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+
+// Runs the MORVIT executable in `dir` with `args`; standard input is empty.
+ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args);
+
+// The records of a report (CR LF ends), with the digits of the banner's and the trailer's
+// clock readings replaced by '#'.
+std::vector<std::string> report_lines(const std::string& report);
+
+// `count` lines from the first line that begins with `prefix` (fewer at the end of the
+// lines, none when no line begins with it).
+std::vector<std::string> section(const std::vector<std::string>& lines, const std::string& prefix,
+                                 std::size_t count);
+
+}  // namespace morvit::testing
