@@ -4,16 +4,19 @@ BUILD   ?= build
 JOBS    ?= 2
 EXAMPLE ?= examples/two_factors.cmd
 
-.PHONY: all build run test clean
+.PHONY: all configure build run test clean
 
 all: build
 
-build:
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=ON
+
+build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# The report is written to $(BUILD)/morvit.out.
-run: build
+# Builds only the program; the report is written to $(BUILD)/morvit.out.
+run: configure
+	cmake --build $(BUILD) -j$(JOBS) --target morvit
 	cd $(BUILD) && ./morvit ../$(EXAMPLE)
 
 test: build
