@@ -1,0 +1,250 @@
+#include "recordio/free_form_reader.h"
+
+#include "recordio/decimal_conversion.h"
+
+namespace morvit {
+
+namespace {
+
+using Item = FreeFormReader::Item;
+
+constexpr int no_char = -1;  // the file has ended, or a read failed
+constexpr long long max_exponent = 99999999;
+
+bool is_blank(int c) { return c == ' ' || c == '\t'; }
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_sign(int c) { return c == '+' || c == '-'; }
+bool is_exponent_letter(int c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+
+// A scanning position in the command file's buffer, kept in registers while one target is
+// served and handed back to the file when the cursor goes out of scope.
+class Cursor {
+ public:
+  explicit Cursor(CommandFile& file) : file_(file), p_(file.cursor()), lim_(file.limit()) {}
+  ~Cursor() { file_.advance_to(p_); }
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+
+  // The character at the cursor (as unsigned char), or no_char.
+  int peek() { return p_ != lim_ ? static_cast<unsigned char>(*p_) : refill(); }
+  // Consumes n characters that peek() (and line_end()) have shown.
+  void skip(int n = 1) { p_ += n; }
+
+  // Length of the line end that starts at the cursor, c being peek(): 1 for LF, 2 for CR LF,
+  // 0 when no line end starts here (a lone CR is an ordinary character).
+  int line_end(int c) {
+    if (c == '\n') return 1;
+    if (c == '\r' && second() == '\n') return 2;
+    return 0;
+  }
+
+ private:
+  int refill() {
+    file_.advance_to(p_);
+    const ReadStatus status = file_.fetch();
+    p_ = file_.cursor();
+    lim_ = file_.limit();
+    return status == ReadStatus::ok ? static_cast<unsigned char>(*p_) : no_char;
+  }
+
+  // The character after the one at the cursor; fetches more when the buffer ends between them.
+  int second() {
+    if (lim_ - p_ < 2) {
+      file_.advance_to(p_);
+      const ReadStatus status = file_.fetch();
+      p_ = file_.cursor();
+      lim_ = file_.limit();
+      if (status != ReadStatus::ok) return no_char;
+    }
+    return static_cast<unsigned char>(p_[1]);
+  }
+
+  CommandFile& file_;
+  const char* p_;
+  const char* lim_;
+};
+
+// Skips blanks and line ends; returns the character after them (not consumed) or no_char.
+int skip_blanks_and_line_ends(Cursor& cur) {
+  for (;;) {
+    const int c = cur.peek();
+    if (is_blank(c)) {
+      cur.skip();
+      continue;
+    }
+    const int n = cur.line_end(c);
+    if (n == 0) return c;
+    cur.skip(n);
+  }
+}
+
+struct Field {
+  Item item = Item::null;       // number or null
+  double value = 0.0;
+  std::uint64_t repeat = 1;     // how many targets the field serves
+};
+
+// Reads one field that begins at the cursor: a number, an empty value, or (where allowed)
+// r*value / r*. Stops before the first character that does not fit. Returns false for a
+// malformed field.
+bool read_field(Cursor& cur, bool repeat_allowed, Field& field) {
+  int c = cur.peek();
+  bool negative = false;
+  bool has_sign = false;
+  if (is_sign(c)) {
+    negative = c == '-';
+    has_sign = true;
+    cur.skip();
+    c = cur.peek();
+  }
+
+  SignificantDigits mantissa;
+  bool has_digits = false;
+  while (is_digit(c)) {
+    mantissa.add_integer_digit(static_cast<char>(c));
+    has_digits = true;
+    cur.skip();
+    c = cur.peek();
+  }
+
+  if (c == '*') {
+    // A repeat count: an unsigned integer, not all zeros, of at most 40 significant digits,
+    // directly before the "*".
+    if (!repeat_allowed || has_sign || !mantissa.any() || mantissa.excess()) return false;
+    field.repeat = mantissa.saturated_integer();
+    cur.skip();
+    c = cur.peek();
+    if (c == no_char || is_blank(c) || c == ',' || c == '/' || cur.line_end(c) != 0) {
+      field.item = Item::null;  // "r*" alone: r empty values
+      return true;
+    }
+    return read_field(cur, false, field);
+  }
+
+  if (c == '.') {
+    cur.skip();
+    c = cur.peek();
+    while (is_digit(c)) {
+      mantissa.add_fraction_digit(static_cast<char>(c));
+      has_digits = true;
+      cur.skip();
+      c = cur.peek();
+    }
+  }
+
+  if (!has_digits) {
+    // Only a sign and/or a point: an empty value when a comma or "/" follows directly.
+    if (c == ',' || c == '/') {
+      field.item = Item::null;
+      return true;
+    }
+    return false;
+  }
+
+  // Exponent: a letter with an optional sign, or a sign directly after the mantissa; at least
+  // one digit in either case.
+  long long exponent = 0;
+  bool exponent_negative = false;
+  bool has_exponent = false;
+  if (is_exponent_letter(c)) {
+    has_exponent = true;
+    cur.skip();
+    c = cur.peek();
+    if (is_sign(c)) {
+      exponent_negative = c == '-';
+      cur.skip();
+      c = cur.peek();
+    }
+  } else if (is_sign(c)) {
+    has_exponent = true;
+    exponent_negative = c == '-';
+    cur.skip();
+    c = cur.peek();
+  }
+  if (has_exponent) {
+    if (!is_digit(c)) return false;
+    do {
+      if (exponent <= max_exponent) exponent = exponent * 10 + (c - '0');
+      cur.skip();
+      c = cur.peek();
+    } while (is_digit(c));
+    if (exponent > max_exponent) return false;
+  }
+
+  // A "*" after a signed, fractional or scaled number is a malformed repeat count.
+  if (c == '*') return false;
+
+  field.item = Item::number;
+  field.value = decimal_to_double(negative, mantissa.digits(),
+                                  mantissa.exponent() + (exponent_negative ? -exponent : exponent));
+  return true;
+}
+
+}  // namespace
+
+ReadStatus FreeFormReader::next(Item& item, double& value) {
+  if (quit_) {
+    item = Item::quit;
+    return ReadStatus::ok;
+  }
+  if (status_ != ReadStatus::ok) return status_;
+  {
+    Cursor cur(in_);
+    if (repeat_left_ == 0) {
+      const int c = skip_blanks_and_line_ends(cur);
+      if (c == no_char) {
+        return fail(in_.failed() ? ReadStatus::read_failed : ReadStatus::end_of_file);
+      }
+      if (c == ',') {
+        cur.skip();
+        item = Item::null;
+        return ReadStatus::ok;
+      }
+      if (c == '/') {
+        cur.skip();
+        quit_ = true;
+        item = Item::quit;
+        return ReadStatus::ok;
+      }
+      Field field;
+      if (!read_field(cur, true, field)) return fail(ReadStatus::read_failed);
+      current_item_ = field.item;
+      current_value_ = field.value;
+      repeat_left_ = field.repeat;
+    }
+    item = current_item_;
+    value = current_value_;
+
+    // Blanks after the field are skipped; a comma there is the separator of the field and is
+    // consumed by the last target that the field serves.
+    int c = cur.peek();
+    while (is_blank(c)) {
+      cur.skip();
+      c = cur.peek();
+    }
+    if (c == ',' && repeat_left_ == 1) cur.skip();
+    --repeat_left_;
+  }
+  if (in_.failed()) return fail(ReadStatus::read_failed);
+  return ReadStatus::ok;
+}
+
+ReadStatus FreeFormReader::finish() {
+  if (status_ != ReadStatus::ok) return status_;
+  return fail(in_.skip_line());
+}
+
+ReadStatus free_form_read(CommandFile& in, std::span<double> targets) {
+  FreeFormReader reader(in);
+  for (double& target : targets) {
+    FreeFormReader::Item item{};
+    double value = 0.0;
+    const ReadStatus status = reader.next(item, value);
+    if (status != ReadStatus::ok) return status;
+    if (item == FreeFormReader::Item::quit) break;
+    if (item == FreeFormReader::Item::number) target = value;
+  }
+  return reader.finish();
+}
+
+}  // namespace morvit
