@@ -4,7 +4,9 @@ BUILD   ?= build
 JOBS    ?= 2
 EXAMPLE ?= examples/two_factors.cmd
 
-.PHONY: all configure build run test clean
+SANITIZE_BUILD ?= build-sanitize
+
+.PHONY: all configure build run test sanitize-test clean
 
 all: build
 
@@ -22,5 +24,11 @@ run: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# Every test again, with the address and undefined-behaviour sanitizers in a build of its own.
+sanitize-test:
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVIT_WERROR=ON -DMORVIT_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
