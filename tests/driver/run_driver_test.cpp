@@ -164,6 +164,8 @@ struct Scenario {
   int errors;
 };
 
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
 class CommandScenarios : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(CommandScenarios, Report) {

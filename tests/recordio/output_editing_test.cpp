@@ -19,6 +19,8 @@ struct FixedCase {
   const char* expected;
 };
 
+void PrintTo(const FixedCase& c, std::ostream* os) { *os << c.value << " F" << c.width << "." << c.decimals; }
+
 class FixedEditing : public ::testing::TestWithParam<FixedCase> {};
 
 TEST_P(FixedEditing, EditsLikeTheReport) {
@@ -63,6 +65,8 @@ struct IntegerCase {
   int min_digits;
   const char* expected;
 };
+
+void PrintTo(const IntegerCase& c, std::ostream* os) { *os << c.value << " I" << c.width << "." << c.min_digits; }
 
 class IntegerEditing : public ::testing::TestWithParam<IntegerCase> {};
 
