@@ -1,6 +1,7 @@
 #include "support/morvit_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,13 +66,19 @@ std::string slurp(int fd) {
 
 }  // namespace
 
-ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args) {
+bool running_as_root() { return ::geteuid() == 0; }
+
+RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as) {
   char out_name[] = "/tmp/morvit-out-XXXXXX";
   char err_name[] = "/tmp/morvit-err-XXXXXX";
-  const int out_fd = ::mkstemp(out_name);
-  const int err_fd = ::mkstemp(err_name);
+  out_fd_ = ::mkstemp(out_name);
+  err_fd_ = ::mkstemp(err_name);
   ::unlink(out_name);
   ::unlink(err_name);
+  const bool drop_privileges = as == RunAs::unprivileged_user && running_as_root();
+  if (drop_privileges) {
+    fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
+  }
 
   std::vector<std::string> argv_text = {MORVIT_BINARY};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -79,25 +86,52 @@ ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& arg
   for (std::string& arg : argv_text) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  const pid_t child = ::fork();
-  if (child == 0) {
+  pid_ = ::fork();
+  if (pid_ == 0) {
     const int null_fd = ::open("/dev/null", O_RDONLY);
     ::dup2(null_fd, STDIN_FILENO);
-    ::dup2(out_fd, STDOUT_FILENO);
-    ::dup2(err_fd, STDERR_FILENO);
+    ::dup2(out_fd_, STDOUT_FILENO);
+    ::dup2(err_fd_, STDERR_FILENO);
+    if (drop_privileges && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(125);
     if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+}
+
+RunningMorvit::~RunningMorvit() {
+  if (!finished_ && pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    finish();
+  }
+}
+
+void RunningMorvit::signal(int signal_number) const { ::kill(pid_, signal_number); }
+
+bool RunningMorvit::sleeping() const {
+  std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  const std::size_t close = text.rfind(')');
+  return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'S';
+}
+
+ProcessResult RunningMorvit::finish() {
   int wait_status = 0;
-  ::waitpid(child, &wait_status, 0);
+  ::waitpid(pid_, &wait_status, 0);
+  finished_ = true;
   ProcessResult result;
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-  result.out = slurp(out_fd);
-  result.err = slurp(err_fd);
-  ::close(out_fd);
-  ::close(err_fd);
+  result.out = slurp(out_fd_);
+  result.err = slurp(err_fd_);
+  ::close(out_fd_);
+  ::close(err_fd_);
   return result;
+}
+
+ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as) {
+  RunningMorvit process(dir, args, as);
+  return process.finish();
 }
 
 std::vector<std::string> report_lines(const std::string& report) {

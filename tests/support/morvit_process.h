@@ -32,8 +32,41 @@ struct ProcessResult {
   std::string err;
 };
 
+enum class RunAs {
+  invoking_user,
+  // An unprivileged user when the tests run as root (as in CI), so that file permissions
+  // apply; the working directory is opened to everyone for it.
+  unprivileged_user,
+};
+
+// A started MORVIT process; finish() waits for it and collects its output.
+class RunningMorvit {
+ public:
+  RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
+  ~RunningMorvit();
+  RunningMorvit(const RunningMorvit&) = delete;
+  RunningMorvit& operator=(const RunningMorvit&) = delete;
+
+  int pid() const { return pid_; }
+  // Sends a signal to the process.
+  void signal(int signal_number) const;
+  // True while the process waits in the kernel (sleeping), e.g. for more input.
+  bool sleeping() const;
+  ProcessResult finish();
+
+ private:
+  int pid_ = -1;
+  int out_fd_ = -1;
+  int err_fd_ = -1;
+  bool finished_ = false;
+};
+
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
-ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args);
+ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args,
+                         RunAs as = RunAs::invoking_user);
+
+// True when the tests run as root, so that unprivileged runs change the user.
+bool running_as_root();
 
 // The records of a report (CR LF ends), with the digits of the banner's and the trailer's
 // clock readings replaced by '#'.
