@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/morvit_process.h"
+
+// A keyboard interrupt or a termination request ends the run at once: "Interrupt" or
+// "Killed" on standard error, status 1, and a report that holds exactly the lines written
+// so far, without a trailer.
+namespace morvit {
+namespace {
+
+using testing::report_lines;
+using testing::RunningMorvit;
+using testing::WorkDir;
+using Lines = std::vector<std::string>;
+
+// Waits until `done` holds, for at most ten seconds.
+template <class Condition>
+bool wait_for(Condition done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+struct InterruptCase {
+  int signal_number;
+  const char* message;
+};
+
+class InterruptedRun : public ::testing::TestWithParam<InterruptCase> {};
+
+// The command file is a FIFO: the program reads the lines fed so far and then waits for more.
+TEST_P(InterruptedRun, KeepsTheLinesWrittenSoFar) {
+  const InterruptCase& c = GetParam();
+  WorkDir dir;
+  ASSERT_EQ(::mkfifo((dir.path() / "commands").c_str(), 0600), 0);
+  dir.write("morvit.out", std::string(100000, 'x'));  // longer than what the run writes
+
+  RunningMorvit morvit(dir, {"commands"});
+  const int feed = ::open((dir.path() / "commands").c_str(), O_WRONLY);
+  ASSERT_GE(feed, 0);
+  const std::string lines = "COM    FIRST\nCOM    SECOND\n";
+  ASSERT_EQ(::write(feed, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+  // Both lines have been taken from the FIFO and the program waits for the next one.
+  ASSERT_TRUE(wait_for([&] {
+    int pending = 0;
+    return ::ioctl(feed, FIONREAD, &pending) == 0 && pending == 0 && morvit.sleeping();
+  }));
+
+  morvit.signal(c.signal_number);
+  const auto result = morvit.finish();
+  ::close(feed);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, std::string(c.message) + "\n");
+
+  const std::string report = dir.read("morvit.out");
+  EXPECT_TRUE(report.ends_with("\r\n"));
+  const Lines lines_written = report_lines(report);
+  ASSERT_EQ(lines_written.size(), 12u);
+  EXPECT_EQ(lines_written[6], " SYSTEM DATE AND TIME:  ##-##-####    ##:##:##");
+  EXPECT_EQ(Lines(lines_written.begin() + 8, lines_written.end()),
+            (Lines{"", "FIRST" + std::string(68, ' '), "", "SECOND" + std::string(67, ' ')}));
+  // The console got its banner before the report was opened.
+  EXPECT_EQ(report_lines(result.out).size(), 10u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedRun,
+                         ::testing::Values(InterruptCase{SIGINT, "Interrupt"}, InterruptCase{SIGTERM, "Killed"}),
+                         [](const ::testing::TestParamInfo<InterruptCase>& info) {
+                           return std::string(info.param.message);
+                         });
+
+// A run interrupted while it writes a large table: whatever it had written, the report
+// holds whole lines only and no trailer.
+TEST(InterruptedRun, DuringTheTableLeavesWholeLines) {
+  WorkDir dir;
+  std::string commands = "DAT   20000 10\n";
+  unsigned state = 12345;
+  for (int i = 0; i < 20000 * 11; ++i) {
+    state = state * 1103515245u + 12345u;
+    commands += std::to_string((state >> 16) % 1000 / 1000.0).substr(0, 5);
+    commands += (i % 11 == 10) ? '\n' : ' ';
+  }
+  commands += "FIN\n";
+  dir.write("big.cmd", commands);
+
+  RunningMorvit morvit(dir, {"big.cmd"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  morvit.signal(SIGTERM);
+  const auto result = morvit.finish();
+  if (result.status == 0) GTEST_SKIP() << "the run finished before the signal";
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "Killed\n");
+  const std::string report = dir.read("morvit.out");
+  EXPECT_TRUE(report.ends_with("\r\n"));
+  EXPECT_EQ(report.find("MORVIT FINISHED ON"), std::string::npos);
+  for (const std::string& line : report_lines(report)) {
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_LE(line.size(), 81u);
+  }
+}
+
+}  // namespace
+}  // namespace morvit
