@@ -66,6 +66,9 @@ def main(argv):
         print(__doc__, file=sys.stderr)
         return 2
     morvit, command_file, expected_dir, work_root = (os.path.abspath(arg) for arg in args)
+    if not os.path.isfile(command_file):  # MORVIT would create it empty
+        print(f'{command_file}: no such command file')
+        return 1
 
     work_dir = tempfile.mkdtemp(prefix='example-', dir=work_root)
     try:

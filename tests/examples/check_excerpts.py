@@ -62,10 +62,17 @@ def parts(block):
 
 
 def find(report, part, start):
-    for at in range(start, len(report) - len(part) + 1):
-        if report[at:at + len(part)] == part:
-            return at
-    return -1
+    """Returns (position of the part in the report or -1, the first line of the part that
+    no occurrence of its beginning could be continued with)."""
+    longest = 0
+    for at in range(start, len(report)):
+        length = 0
+        while length < len(part) and at + length < len(report) and report[at + length] == part[length]:
+            length += 1
+        if length == len(part):
+            return at, None
+        longest = max(longest, length)
+    return -1, part[longest]
 
 
 def check(root, document):
@@ -81,10 +88,10 @@ def check(root, document):
             report = [normal(line) for line in handle.read().decode('ascii').split('\r\n')]
         position = 0
         for part in parts(block):
-            at = find(report, part, position)
+            at, stray = find(report, part, position)
             if at < 0:
-                problems.append(f'{document}:{line_number}: these lines are not in {report_name} '
-                                f'(after line {position}):\n    ' + '\n    '.join(part))
+                problems.append(f'{document}:{line_number}: excerpt of {report_name} (after its line '
+                                f'{position}) goes astray at the line\n    {stray!r}')
                 break
             position = at + len(part)
     if count == 0:

@@ -65,6 +65,8 @@ def check_files(prefix, bindir, mandir, manual_page):
 
 
 def check_run(program, command_file, run_dir):
+    if not os.path.isfile(command_file):  # MORVIT would create it empty
+        raise Failure(f'{command_file}: no such command file')
     result = subprocess.run([program, command_file], cwd=run_dir, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, timeout=300)
     if result.returncode != 0:
