@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -89,6 +90,9 @@ int run(RunContext& run, ReportFile& console) {
 
 int run_morvit(int argc, char** argv) {
   static const Format two_empty_lines("(/)");
+  // A console that goes away (a closed pipe) must not kill the run: the report file is
+  // still to be written. Writes to it then simply fail.
+  std::signal(SIGPIPE, SIG_IGN);
   ReportFile console;
   console.connect_console();
   write_formatted(console, two_empty_lines, {});

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -47,6 +49,28 @@ TEST(RunDriver, WithoutArgumentStopsWithTheMessageAndNoReport) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "\r\n\r\n Input filename missing or invalid.  Program stopped.\r\n");
   EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(RunDriver, ConsoleThatWentAwayDoesNotStopTheReport) {
+  // Standard output is a pipe whose reading end is already closed.
+  WorkDir dir;
+  dir.write("run.cmd", "OUT     CON\n" + kFiveCases + "OUT     again.out\nFIN\n");
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  ::close(pipe_fds[0]);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipe_fds[1], STDOUT_FILENO);
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
+    ::execl(MORVIT_BINARY, MORVIT_BINARY, "run.cmd", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(pipe_fds[1]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(dir.read("AGAIN.OUT").find("GOODNESS-OF-FIT AND PARTITION STATISTICS"), std::string::npos);
 }
 
 TEST(RunDriver, CommandFileThatIsADirectoryIsInvalid) {
