@@ -3,18 +3,18 @@
 #include "distributions/beta_support.h"
 #include "distributions/elementary_functions.h"
 #include "distributions/gamma_support.h"
+#include "distributions/stirling_constants.h"
 
 namespace morvit {
 
 namespace {
 
-// Stirling series constants.
-constexpr double c0 = 0.833333333333333e-01;
-constexpr double c1 = -0.277777777760991e-02;
-constexpr double c2 = 0.793650666825390e-03;
-constexpr double c3 = -0.595202931351870e-03;
-constexpr double c4 = 0.837308034031215e-03;
-constexpr double c5 = -0.165322962780713e-02;
+using stirling::c0;
+using stirling::c1;
+using stirling::c2;
+using stirling::c3;
+using stirling::c4;
+using stirling::c5;
 
 // del(b) - del(a + b) up to the factor c / b, in t = (1 / b)^2, with
 // x = b / (a + b): the sums sn = (1 - x^n) / (1 - x).

@@ -2,6 +2,7 @@
 
 #include "distributions/elementary_functions.h"
 #include "distributions/gamma_support.h"
+#include "distributions/stirling_constants.h"
 
 namespace morvit {
 
@@ -92,12 +93,7 @@ double reciprocal_gamma_of_one_plus(double s) {
 
 double gamln(double a) {
     constexpr double d = 0.418938533204673e+00;  // 0.5 (ln(2 pi) - 1)
-    constexpr double c0 = 0.833333333333333e-01;
-    constexpr double c1 = -0.277777777760991e-02;
-    constexpr double c2 = 0.793650666825390e-03;
-    constexpr double c3 = -0.595202931351870e-03;
-    constexpr double c4 = 0.837308034031215e-03;
-    constexpr double c5 = -0.165322962780713e-02;
+    using stirling::c0, stirling::c1, stirling::c2, stirling::c3, stirling::c4, stirling::c5;
 
     if (a <= 0.8) {
         return gamln1(a) - std::log(a);
