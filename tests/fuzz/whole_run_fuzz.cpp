@@ -1,0 +1,87 @@
+// Fuzz target: a whole run of MORVIT on arbitrary command-file bytes, in a private
+// temporary directory. Any report and any exit path are allowed; a crash, a hang or a file
+// written outside that directory is not.
+//
+// OUT names that contain "/" could legitimately point anywhere, so inputs with such a name
+// are passed over, as are DAT lines with counts of four or more digits (large matrices only
+// cost time under the sanitizers; their limits are covered by the tests).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "driver/run_driver.h"
+
+namespace {
+
+bool starts_with_keyword(std::string_view line, std::string_view keyword) {
+  if (line.size() < 3) return false;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(line[i])) != keyword[i]) return false;
+  }
+  return true;
+}
+
+bool acceptable(std::string_view text) {
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    if (starts_with_keyword(line, "OUT") && line.substr(0, 80).find('/') != std::string_view::npos) return false;
+    if (starts_with_keyword(line, "DAT")) {
+      int run = 0;
+      for (char c : line.substr(0, 80)) {
+        run = std::isdigit(static_cast<unsigned char>(c)) ? run + 1 : 0;
+        if (run >= 4) return false;
+      }
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+std::filesystem::path work_directory() {
+  static const std::filesystem::path directory = [] {
+    char name[] = "/tmp/morvit-fuzz-XXXXXX";
+    if (::mkdtemp(name) == nullptr) std::abort();
+    // The console lines of every run would drown the fuzzer's own output.
+    const int null_fd = ::open("/dev/null", O_WRONLY);
+    ::dup2(null_fd, STDOUT_FILENO);
+    return std::filesystem::path(name);
+  }();
+  return directory;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (!acceptable(text)) return 0;
+  const std::filesystem::path directory = work_directory();
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::remove_all(directory);
+  std::filesystem::create_directory(directory);
+  std::filesystem::current_path(directory);
+  {
+    const int fd = ::open("run.cmd", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
+    ::close(fd);
+  }
+  char program[] = "morvit";
+  char argument[] = "run.cmd";
+  char* argv[] = {program, argument, nullptr};
+  morvit::run_morvit(2, argv);
+
+  // The command file is only read, and the run stays in its directory.
+  if (std::filesystem::current_path() != directory) std::abort();
+  if (std::filesystem::file_size("run.cmd") != size) std::abort();
+  std::filesystem::current_path(previous);
+  return 0;
+}
