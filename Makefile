@@ -5,8 +5,9 @@ JOBS    ?= 2
 EXAMPLE ?= examples/two_factors.cmd
 
 SANITIZE_BUILD ?= build-sanitize
+BENCH_BUILD    ?= build-bench
 
-.PHONY: all configure build run test sanitize-test clean
+.PHONY: all configure build run test sanitize-test bench clean
 
 all: build
 
@@ -30,5 +31,10 @@ sanitize-test:
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The end-to-end benchmark in a Release build of its own: stage times of the largest run,
+# wall time against a bare strtod reader of the same file, peak memory (bench/run.sh).
+bench:
+	BENCH_BUILD=$(BENCH_BUILD) bench/run.sh
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -1,6 +1,5 @@
 #include "analysis/combinations.h"
 
-#include "analysis/partition_sums.h"
 #include "analysis/rounding.h"
 
 namespace morvit {
@@ -15,13 +14,12 @@ int binomial(int n, int k) {
 
 class CombinationBlocks {
  public:
-  CombinationBlocks(HypothesisRows& rows, const FitInputs& inputs, float total_weight, SsdTotals& ssd_totals)
+  CombinationBlocks(HypothesisRows& rows, const FitInputs& inputs, float total_weight, const CombinationSums& sums)
       : rows_(rows),
-        inputs_(inputs),
-        cases_(static_cast<std::size_t>(inputs.case_count)),
+        factor_count_(inputs.factor_count),
         weight_total_(static_cast<double>(total_weight)),
         comparison_df_(static_cast<double>(nearest_int(static_cast<double>(total_weight)))),
-        ssd_totals_(ssd_totals) {}
+        sums_(sums) {}
 
   void write_size(int size) {
     size_ = size;
@@ -36,27 +34,25 @@ class CombinationBlocks {
       write_block();
       return;
     }
-    for (int factor = first_factor; factor <= inputs_.factor_count; ++factor) {
+    for (int factor = first_factor; factor <= factor_count_; ++factor) {
       factors_[static_cast<std::size_t>(position)] = factor;
       enumerate(position + 1, factor + 1);
     }
   }
 
+  double ssd_total(int size, int rank) const {
+    return sums_[static_cast<std::size_t>(size)][static_cast<std::size_t>(rank - 1)].ssd_total();
+  }
+
   void write_block() {
     ++rank_;
     const std::span<const int> factors(factors_.data(), static_cast<std::size_t>(size_));
-    std::array<const double*, max_combination_size> columns{};
-    for (int i = 0; i < size_; ++i) columns[static_cast<std::size_t>(i)] = inputs_.z[static_cast<std::size_t>(factors_[static_cast<std::size_t>(i)])];
-
-    const PartitionSums sums =
-        accumulate_combination({inputs_.z[0], cases_}, {columns.data(), static_cast<std::size_t>(size_)},
-                               {inputs_.wght, cases_});
-    const double ssd_total = sums.ssd_total();
-    ssd_totals_[static_cast<std::size_t>(size_)][static_cast<std::size_t>(rank_ - 1)] = ssd_total;
+    const PartitionSums& sums = sums_[static_cast<std::size_t>(size_)][static_cast<std::size_t>(rank_ - 1)];
+    const double combination_ssd = sums.ssd_total();
 
     const std::string label = combination_label(factors);
     rows_.write_combination_rows(label, sums, weight_total_);
-    if (ssd_total > 0) {
+    if (combination_ssd > 0) {
       // Constituents in label order: first the one without the last factor, last the one
       // without the first.
       for (int left_out = size_ - 1; left_out >= 0; --left_out) {
@@ -66,9 +62,8 @@ class CombinationBlocks {
           if (i != left_out) constituent[static_cast<std::size_t>(count++)] = factors_[static_cast<std::size_t>(i)];
         }
         const std::span<const int> part(constituent.data(), static_cast<std::size_t>(count));
-        const double constituent_ssd = ssd_totals_[static_cast<std::size_t>(count)][static_cast<std::size_t>(
-            combination_rank(part, inputs_.factor_count) - 1)];
-        rows_.write_comparison_row(combination_label(part) + " v " + label, constituent_ssd, ssd_total,
+        rows_.write_comparison_row(combination_label(part) + " v " + label,
+                                   ssd_total(count, combination_rank(part, factor_count_)), combination_ssd,
                                    comparison_df_);
       }
     }
@@ -76,11 +71,10 @@ class CombinationBlocks {
   }
 
   HypothesisRows& rows_;
-  const FitInputs& inputs_;
-  std::size_t cases_;
+  int factor_count_;
   double weight_total_;
   double comparison_df_;
-  SsdTotals& ssd_totals_;
+  const CombinationSums& sums_;
   int size_ = 0;
   int rank_ = 0;
   std::array<int, max_combination_size> factors_{};
@@ -107,8 +101,8 @@ std::string combination_label(std::span<const int> factors) {
 }
 
 void write_combination_blocks(HypothesisRows& rows, const FitInputs& inputs, float total_weight,
-                              SsdTotals& ssd_totals) {
-  CombinationBlocks blocks(rows, inputs, total_weight, ssd_totals);
+                              const CombinationSums& sums) {
+  CombinationBlocks blocks(rows, inputs, total_weight, sums);
   for (int size = 2; size <= max_combination_size && size <= inputs.factor_count; ++size) blocks.write_size(size);
 }
 

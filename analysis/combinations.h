@@ -6,15 +6,17 @@
 
 #include "analysis/fit_inputs.h"
 #include "analysis/hypothesis_rows.h"
+#include "analysis/partition_sums.h"
 
 namespace morvit {
 
 // Number of combinations of each size for ten factors: the length of each size's array.
 inline constexpr std::array<int, max_combination_size + 1> combinations_of_ten = {1, 10, 45, 120, 210, 252, 210};
 
-// NEC AND SUFF SSD of every factor (size 1) and combination (sizes 2 to 6), stored by
-// combination rank, so that a combination's comparison rows can read its constituents'.
-using SsdTotals = std::array<std::array<double, 252>, max_combination_size + 1>;
+// Partition sums of every factor (size 1) and combination (sizes 2 to 6), stored by size
+// and by combination rank (index rank - 1), so that a combination's comparison rows can
+// read its constituents' sums.
+using CombinationSums = std::array<std::array<PartitionSums, 252>, max_combination_size + 1>;
 
 // Position of the combination of the increasing 1-based factor numbers `factors` in the
 // enumeration of all combinations of its size of `factor_count` factors (1 for the first).
@@ -24,8 +26,8 @@ int combination_rank(std::span<const int> factors, int factor_count);
 std::string combination_label(std::span<const int> factors);
 
 // The blocks of all combinations of two to six factors, size by size, each size in
-// lexicographic order of the labels. `ssd_totals[1]` must hold the single factors' sums.
+// lexicographic order of the labels, from the sums of every size (single factors included).
 void write_combination_blocks(HypothesisRows& rows, const FitInputs& inputs, float total_weight,
-                              SsdTotals& ssd_totals);
+                              const CombinationSums& sums);
 
 }  // namespace morvit

@@ -3,10 +3,8 @@
 #include <span>
 #include <string>
 
-#include "analysis/baseline.h"
-#include "analysis/combinations.h"
 #include "analysis/hypothesis_rows.h"
-#include "analysis/partition_sums.h"
+#include "analysis/partition_sweep.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 #include "recordio/free_form_writer.h"
@@ -21,25 +19,29 @@ void write_table_header(RecordSink& report) {
   write_formatted(report, rule, {});
 }
 
-void write_fit_table(RecordSink& report, const FitInputs& inputs) {
+void compute_fit_sums(const FitInputs& inputs, FitSums& sums) {
   const auto cases = static_cast<std::size_t>(inputs.case_count);
-  const std::span<const double> outcome(inputs.z[0], cases);
-  const std::span<const double> weights(inputs.wght, cases);
+  sums.baseline = compute_baseline({inputs.z[0], cases}, {inputs.wght, cases});
+  accumulate_all_partitions(inputs, sums.partitions);
+}
 
+void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums) {
   write_table_header(report);
-  const Baseline baseline = compute_baseline(outcome, weights);
-  write_baseline_row(report, baseline);
+  write_baseline_row(report, sums.baseline);
 
   HypothesisRows rows(report, inputs.expected_msd, inputs.denominator_df);
-  const double weight_total = static_cast<double>(baseline.total_weight);
-  SsdTotals ssd_totals{};
+  const double weight_total = static_cast<double>(sums.baseline.total_weight);
   for (int factor = 1; factor <= inputs.factor_count; ++factor) {
-    const PartitionSums sums =
-        accumulate_partitions(outcome, {inputs.z[static_cast<std::size_t>(factor)], cases}, weights);
-    ssd_totals[1][static_cast<std::size_t>(factor - 1)] = sums.ssd_total();
-    rows.write_factor_rows(std::string(1, static_cast<char>('A' + factor - 1)), sums, weight_total);
+    rows.write_factor_rows(std::string(1, static_cast<char>('A' + factor - 1)),
+                           sums.partitions[1][static_cast<std::size_t>(factor - 1)], weight_total);
   }
-  write_combination_blocks(rows, inputs, baseline.total_weight, ssd_totals);
+  write_combination_blocks(rows, inputs, sums.baseline.total_weight, sums.partitions);
+}
+
+void write_fit_table(RecordSink& report, const FitInputs& inputs) {
+  FitSums sums;
+  compute_fit_sums(inputs, sums);
+  write_fit_table(report, inputs, sums);
 }
 
 }  // namespace morvit

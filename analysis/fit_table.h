@@ -1,15 +1,30 @@
 #pragma once
 
+#include "analysis/baseline.h"
+#include "analysis/combinations.h"
 #include "analysis/fit_inputs.h"
 #include "recordio/record_sink.h"
 
 namespace morvit {
 
+// Everything the table shows that is summed over the cases: the baseline and the
+// partition sums of every factor and combination.
+struct FitSums {
+  Baseline baseline;
+  CombinationSums partitions{};
+};
+
 // The four header lines: title, rule, column headings, rule.
 void write_table_header(RecordSink& report);
 
-// The whole statistics table: header, baseline row, one block per factor, then the
-// blocks of all combinations of two to six factors.
+// The sums over the cases, for write_fit_table.
+void compute_fit_sums(const FitInputs& inputs, FitSums& sums);
+
+// The whole statistics table from the sums: header, baseline row, one block per factor,
+// then the blocks of all combinations of two to six factors.
+void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums);
+
+// Both steps: the sums, then the table.
 void write_fit_table(RecordSink& report, const FitInputs& inputs);
 
 }  // namespace morvit

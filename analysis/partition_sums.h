@@ -1,7 +1,5 @@
 #pragma once
 
-#include <span>
-
 namespace morvit {
 
 // The sums of one factor or combination. The above partition holds the cases whose
@@ -29,14 +27,9 @@ inline void add_case(PartitionSums& sums, double outcome, double membership, dou
   }
 }
 
-// Partition sums of a membership column against the outcome column, over all cases.
-PartitionSums accumulate_partitions(std::span<const double> outcome, std::span<const double> membership,
-                                    std::span<const double> weights);
-
-// Partition sums of a combination: the membership of a case is the smallest of the z-scores
-// in `factor_columns`. For a pair it is used as it is; for three or more factors it is
-// rounded to single precision before it is compared with the outcome and subtracted.
-PartitionSums accumulate_combination(std::span<const double> outcome, std::span<const double* const> factor_columns,
-                                     std::span<const double> weights);
+// A combination's membership in a case is the smallest of its factors' z-scores; for
+// three or more factors it is rounded to single precision before it is compared with the
+// outcome and subtracted. accumulate_all_partitions (partition_sweep.h) forms the sums of
+// every factor and combination.
 
 }  // namespace morvit

@@ -23,30 +23,44 @@ double z_score(double score, double lo, double hi) {
 
 }  // namespace
 
-ReadStatus load_data_matrix(RunContext& run) {
+ReadStatus read_data_matrix(RunContext& run) {
   const int cases = run.settings.case_count;
   const int columns = run.settings.factor_count + 1;
   const std::int64_t values = cases > 0 && columns > 0 ? std::int64_t{cases} * columns : 0;
   DataMatrix& data = run.data;
 
   FreeFormReader reader(run.command);
+  int case_index = 0;
+  int column = 0;
   for (std::int64_t k = 0; k < values; ++k) {
     FreeFormReader::Item item{};
     double value = 0.0;
     if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) return status;
     if (item == FreeFormReader::Item::quit) break;
-    if (item == FreeFormReader::Item::number) {
-      data.x(static_cast<int>(k / columns), static_cast<int>(k % columns)) = value;
+    if (item == FreeFormReader::Item::number) data.x(case_index, column) = value;
+    if (++column == columns) {
+      column = 0;
+      ++case_index;
     }
   }
-  if (const ReadStatus status = reader.finish(); status != ReadStatus::ok) return status;
+  return reader.finish();
+}
 
+void build_z_scores(RunContext& run) {
+  const int cases = run.settings.case_count;
+  const int columns = run.settings.factor_count + 1;
+  DataMatrix& data = run.data;
   const double lo = run.settings.damping_factor;
   const double hi = 1.0 - run.settings.damping_factor;
   for (int i = 0; i < cases; ++i) data.wght(i) = 1.0;
   for (int j = 0; j < columns; ++j) {
     for (int i = 0; i < cases; ++i) data.z(i, j) = z_score(data.x(i, j), lo, hi);
   }
+}
+
+ReadStatus load_data_matrix(RunContext& run) {
+  if (const ReadStatus status = read_data_matrix(run); status != ReadStatus::ok) return status;
+  build_z_scores(run);
   return ReadStatus::ok;
 }
 

@@ -11,6 +11,11 @@ namespace morvit {
 // taken. Returns end_of_file or read_failed when the block cannot be read whole.
 ReadStatus load_data_matrix(RunContext& run);
 
+// The two halves of load_data_matrix: reading the scores into x (ending the read
+// statement), and setting the weights to 1 and building z from x.
+ReadStatus read_data_matrix(RunContext& run);
+void build_z_scores(RunContext& run);
+
 // Reads one weight per case after a WEI line.
 ReadStatus load_weights(RunContext& run);
 

@@ -18,6 +18,8 @@ constexpr long long exponent_clamp = 1000;
 
 constexpr std::size_t inline_digits = 64;
 
+constexpr long long max_exact_power = 22;
+
 double convert(const char* first, const char* last) {
   double value = 0.0;
   const auto result = std::from_chars(first, last, value);
@@ -27,6 +29,13 @@ double convert(const char* first, const char* last) {
     value = std::strtod(std::string(first, last).c_str(), nullptr);
   }
   return value;
+}
+
+// The digits as an integer; exact for at most max_exact_digits of them.
+double exact_integer(std::string_view digits) noexcept {
+  std::uint64_t value = 0;
+  for (const char d : digits) value = value * 10 + static_cast<std::uint64_t>(d - '0');
+  return static_cast<double>(value);
 }
 
 }  // namespace
@@ -46,6 +55,14 @@ double decimal_to_double(bool negative, std::string_view significant_digits, lon
   exponent10 = std::clamp(exponent10, -exponent_clamp, exponent_clamp);
   // 0.d1...dn * 10^e == d1...dn * 10^(e - n)
   const long long scale = exponent10 - static_cast<long long>(digits.size());
+
+  // Up to 15 digits the integer d1...dn is a double exactly, and so is 10^|scale| up to
+  // 10^22: one multiplication or division of the two is then the correctly rounded value.
+  if (digits.size() <= max_exact_digits && scale >= -max_exact_power && scale <= max_exact_power) {
+    double value = exact_integer(digits);
+    value = scale < 0 ? value / exact_powers_of_ten[-scale] : value * exact_powers_of_ten[scale];
+    return negative ? -value : value;
+  }
 
   const std::size_t needed = digits.size() + 24;  // "-", "e" and the exponent
   char inline_text[inline_digits + 24];

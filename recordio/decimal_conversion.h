@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -10,6 +11,21 @@ namespace morvit {
 // half the smallest subnormal give +-0, and no digits at all give +-0. The digits must be '0' to
 // '9'; leading zeros are allowed. Any exponent is accepted.
 double decimal_to_double(bool negative, std::string_view significant_digits, long long exponent10);
+
+// At most this many decimal digits always form an integer that a double holds exactly.
+inline constexpr std::size_t max_exact_digits = 15;
+
+// Every power of ten up to 10^22 is a double exactly.
+inline constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// integer / 10^decimals, correctly rounded, for an integer below 10^15 and 0 to 15
+// decimals: both operands are exact, so the one division rounds correctly. This is the
+// value decimal_to_double gives for the same digits.
+inline double exact_decimal(std::uint64_t integer, int decimals) noexcept {
+  return static_cast<double>(integer) / exact_powers_of_ten[decimals];
+}
 
 // Collects the mantissa digits of a decimal number as both numeric readers take them: leading
 // zeros are dropped, at most 40 significant digits are kept, further digits before the point

@@ -1,5 +1,7 @@
 #include "recordio/field_editing.h"
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -7,6 +9,47 @@ namespace morvit {
 namespace {
 
 void append_asterisks(std::string& out, int width) { out.append(static_cast<std::size_t>(width), '*'); }
+
+// "%#.*f" of a finite magnitude >= 0 with at most four decimals, in integer arithmetic:
+// the exact binary value times 10^decimals, rounded to the nearest integer with ties to
+// even as the C library rounds, then split at the point. The value is M * 2^E (M below
+// 2^53) and 10^d = 5^d * 2^d, so the scaled value is M * 5^d (below 2^63) times
+// 2^(E + d). Returns the length written to `text`, or 0 when the scaled value does not
+// fit in 64 bits (or the decimals are not 0 to 4); the caller then asks the C library.
+int exact_fixed(double magnitude, int decimals, char* text, char* text_end) {
+  constexpr std::uint64_t powers_of_five[] = {1, 5, 25, 125, 625};
+  constexpr std::uint64_t powers_of_ten[] = {1, 10, 100, 1000, 10000};
+  if (decimals < 0 || decimals > 4) return 0;
+  const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+  const int biased_exponent = static_cast<int>(bits >> 52);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased_exponent >= 0x7ff) return 0;  // infinity, NaN or a negative value
+  const std::uint64_t mantissa = biased_exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+  const int exponent = (biased_exponent == 0 ? 1 : biased_exponent) - 1075 + decimals;
+
+  const std::uint64_t scaled = mantissa * powers_of_five[decimals];
+  std::uint64_t rounded = 0;
+  if (exponent >= 0) {
+    if (exponent > 63 || scaled > (~std::uint64_t{0} >> exponent)) return 0;
+    rounded = scaled << exponent;
+  } else if (exponent > -64) {
+    const int shift = -exponent;
+    const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    rounded = scaled >> shift;
+    if (remainder > half || (remainder == half && (rounded & 1) != 0)) ++rounded;
+  }  // else below 2^-64 of a unit: rounds to 0
+
+  const std::uint64_t unit = powers_of_ten[decimals];
+  char* p = std::to_chars(text, text_end, rounded / unit).ptr;
+  *p++ = '.';
+  std::uint64_t fraction_digits = rounded % unit;
+  for (int i = decimals - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + fraction_digits % 10);
+    fraction_digits /= 10;
+  }
+  return static_cast<int>(p + decimals - text);
+}
 
 }  // namespace
 
@@ -47,10 +90,12 @@ void edit_fixed(std::string& out, double value, int width, int decimals) {
   bool negative = value < 0;  // false for a negative zero and for NaN
   const double magnitude = std::fabs(value);
 
-  // The conversion of the C library, which also rounds to `decimals` digits.
-  // Its longest result (the largest double with the program's few decimals) fits easily.
+  // The conversion of the C library, which also rounds to `decimals` digits, or the same
+  // digits formed exactly in integers where they fit (most of the table's numbers).
+  // The longest result (the largest double with the program's few decimals) fits easily.
   char text[400];
-  int length = std::snprintf(text, sizeof text, "%#.*f", decimals, magnitude);
+  int length = exact_fixed(magnitude, decimals, text, text + sizeof text);
+  if (length == 0) length = std::snprintf(text, sizeof text, "%#.*f", decimals, magnitude);
   if (length < 0 || length >= static_cast<int>(sizeof text)) return append_asterisks(out, width);
 
   if (negative) {

@@ -30,6 +30,12 @@ class Cursor {
   // Consumes n characters that peek() (and line_end()) have shown.
   void skip(int n = 1) { p_ += n; }
 
+  // The buffered characters from the cursor on, for scanning without fetching more.
+  const char* position() const { return p_; }
+  const char* limit() const { return lim_; }
+  // Consumes the characters before p, which lies in [position(), limit()].
+  void skip_to(const char* p) { p_ = p; }
+
   // Length of the line end that starts at the cursor, c being peek(): 1 for LF, 2 for CR LF,
   // 0 when no line end starts here (a lone CR is an ordinary character).
   int line_end(int c) {
@@ -83,6 +89,41 @@ struct Field {
   double value = 0.0;
   std::uint64_t repeat = 1;     // how many targets the field serves
 };
+
+// The common field, read without the general rules: an optional sign and at most 15
+// digits with an optional point ("0.25", "-3", "12.", ".5"), ended by a blank, a comma or
+// a line end, all already buffered. Its value is exact_decimal, which is what the general
+// path's conversion gives for the same digits. Returns false, consuming nothing, for any
+// other field, which the general path then reads.
+bool read_plain_number(Cursor& cur, Field& field) {
+  const char* p = cur.position();
+  const char* const lim = cur.limit();
+  bool negative = false;
+  if (p != lim && is_sign(*p)) {
+    negative = *p == '-';
+    ++p;
+  }
+  std::uint64_t integer = 0;
+  std::size_t digits = 0;
+  int decimals = 0;
+  for (; p != lim && is_digit(*p) && digits <= max_exact_digits; ++p, ++digits) {
+    integer = integer * 10 + static_cast<std::uint64_t>(*p - '0');
+  }
+  if (p != lim && *p == '.') {
+    for (++p; p != lim && is_digit(*p) && digits <= max_exact_digits; ++p, ++digits, ++decimals) {
+      integer = integer * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+  }
+  if (digits == 0 || digits > max_exact_digits || p == lim) return false;
+  if (!is_blank(*p) && *p != ',' && *p != '\n' && *p != '\r') return false;
+
+  const double value = exact_decimal(integer, decimals);
+  field.item = Item::number;
+  field.value = negative ? -value : value;
+  field.repeat = 1;
+  cur.skip_to(p);
+  return true;
+}
 
 // Reads one field that begins at the cursor: a number, an empty value, or (where allowed)
 // r*value / r*. Stops before the first character that does not fit. Returns false for a
@@ -207,7 +248,7 @@ ReadStatus FreeFormReader::next(Item& item, double& value) {
         return ReadStatus::ok;
       }
       Field field;
-      if (!read_field(cur, true, field)) return fail(ReadStatus::read_failed);
+      if (!read_plain_number(cur, field) && !read_field(cur, true, field)) return fail(ReadStatus::read_failed);
       current_item_ = field.item;
       current_value_ = field.value;
       repeat_left_ = field.repeat;
