@@ -11,6 +11,9 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(free_form_reader column_fields whole_run)
 build=build-fuzz
 jobs=${FUZZ_JOBS:-1}
+parallel=()
+# Several jobs run as worker processes that log to fuzz-N.log in the build folder.
+[ "$jobs" -gt 1 ] && parallel=(-jobs="$jobs" -workers="$jobs")
 
 CXX=${CXX:-clang++-14} cmake -S . -B $build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVIT_FUZZ=ON >/dev/null
 cmake --build $build -j2 --target "${targets[@]/%/_fuzz}"
@@ -32,8 +35,8 @@ for target in "${targets[@]}"; do
       done ;;
   esac
   echo "== $target: $seconds s"
-  "$build/${target}_fuzz" "$corpus" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
-    -jobs="$jobs" -workers="$jobs" -artifact_prefix="$build/findings/${target}-" -print_final_stats=1 \
+  (cd $build && "./${target}_fuzz" "corpus/$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
+    "${parallel[@]}" -artifact_prefix="findings/${target}-" -print_final_stats=1) \
     2>&1 | tee "$build/${target}.log" | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY|Done)' || true
 done
 ls -l $build/findings
