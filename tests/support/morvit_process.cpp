@@ -68,6 +68,42 @@ std::string slurp(int fd) {
 
 bool running_as_root() { return ::geteuid() == 0; }
 
+namespace {
+
+// The executable as another user can run it: the build tree may lie below folders that
+// only its owner may enter, so a copy is made once in a folder open to everyone, and
+// removed when the tests end.
+class ExecutableCopy {
+ public:
+  ExecutableCopy() {
+    char name[] = "/tmp/morvit-bin-XXXXXX";
+    if (::mkdtemp(name) == nullptr) throw std::runtime_error("cannot create a folder for the executable");
+    folder_ = name;
+    path_ = (folder_ / "morvit").string();
+    fs::copy_file(MORVIT_BINARY, path_);
+    const auto everyone = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                          fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(folder_, everyone);
+    fs::permissions(path_, everyone);
+  }
+  ~ExecutableCopy() {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  fs::path folder_;
+  std::string path_;
+};
+
+const std::string& executable_for_everyone() {
+  static const ExecutableCopy copy;
+  return copy.path();
+}
+
+}  // namespace
+
 RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as) {
   char out_name[] = "/tmp/morvit-out-XXXXXX";
   char err_name[] = "/tmp/morvit-err-XXXXXX";
@@ -80,7 +116,7 @@ RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>&
     fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
   }
 
-  std::vector<std::string> argv_text = {MORVIT_BINARY};
+  std::vector<std::string> argv_text = {drop_privileges ? executable_for_everyone() : std::string(MORVIT_BINARY)};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
