@@ -29,8 +29,8 @@ Baseline compute_baseline(std::span<const double> outcome, std::span<const doubl
 
 void write_baseline_row(RecordSink& report, const Baseline& baseline) {
   static const Format row("(1X,A10,A15,F12.4,I10,F10.4,'     -----','     -----')");
-  write_formatted(report, row,
-                  {"NONE", "     NULL ASSOC", baseline.baseline_ssd, baseline.baseline_df, baseline.baseline_msd});
+  write_formatted(
+      report, row, {"NONE", "     NULL ASSOC", baseline.baseline_ssd, baseline.baseline_df, baseline.baseline_msd});
   write_free_form(report, {" "});
 }
 

@@ -63,7 +63,8 @@ class CombinationBlocks {
         }
         const std::span<const int> part(constituent.data(), static_cast<std::size_t>(count));
         rows_.write_comparison_row(combination_label(part) + " v " + label,
-                                   ssd_total(count, combination_rank(part, factor_count_)), combination_ssd,
+                                   ssd_total(count, combination_rank(part, factor_count_)),
+                                   combination_ssd,
                                    comparison_df_);
       }
     }

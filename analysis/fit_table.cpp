@@ -33,7 +33,8 @@ void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums&
   const double weight_total = static_cast<double>(sums.baseline.total_weight);
   for (int factor = 1; factor <= inputs.factor_count; ++factor) {
     rows.write_factor_rows(std::string(1, static_cast<char>('A' + factor - 1)),
-                           sums.partitions[1][static_cast<std::size_t>(factor - 1)], weight_total);
+                           sums.partitions[1][static_cast<std::size_t>(factor - 1)],
+                           weight_total);
   }
   write_combination_blocks(rows, inputs, sums.baseline.total_weight, sums.partitions);
 }

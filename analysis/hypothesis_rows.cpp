@@ -39,8 +39,7 @@ void HypothesisRows::write_factor_rows(std::string_view label, const PartitionSu
   write_blank_line();
 }
 
-void HypothesisRows::write_combination_rows(std::string_view label, const PartitionSums& sums,
-                                            double weight_total) {
+void HypothesisRows::write_combination_rows(std::string_view label, const PartitionSums& sums, double weight_total) {
   auto row = [&](std::string_view row_label, const char* hypothesis, double ssd, double weight) {
     if (!(weight > 0)) return;
     const std::int32_t df = nearest_int(weight);

@@ -31,8 +31,8 @@ class HypothesisRows {
 
  private:
   double upper_tail(double f, double numerator_df) const;
-  void write_row(std::string_view label, std::string_view hypothesis, double ssd, std::int32_t df, double msd,
-                 double f, double p);
+  void write_row(std::string_view label, std::string_view hypothesis, double ssd, std::int32_t df, double msd, double f,
+                 double p);
 
   RecordSink& report_;
   double expected_msd_;

@@ -226,8 +226,8 @@ template <class Lanes>
   }
   GroupSums* group = work.group_sums.data();
   for (int q = 0; q < factor_count; q += group_lanes) {
-    sweep_group<Lanes, Membership::single>(*group++, singles + q, row_length(1), nullptr, nullptr, 0, outcome, weight,
-                                         cases);
+    sweep_group<Lanes, Membership::single>(
+        *group++, singles + q, row_length(1), nullptr, nullptr, 0, outcome, weight, cases);
   }
 
   for (int size = 2; size <= largest_size; ++size) {
@@ -241,12 +241,12 @@ template <class Lanes>
         double* const out = size_rows != nullptr ? size_rows + run_start + q : nullptr;
         if (size == 2) {
           const double* const last = rows.z[static_cast<std::size_t>(f)].data();
-          sweep_group<Lanes, Membership::pair>(*group++, prefix_rows + q, prefix_stride, last, out, stride, outcome,
-                                             weight, cases);
+          sweep_group<Lanes, Membership::pair>(
+              *group++, prefix_rows + q, prefix_stride, last, out, stride, outcome, weight, cases);
         } else {
           const double* const last = rows.rounded_z[static_cast<std::size_t>(f)].data();
-          sweep_group<Lanes, Membership::rounded>(*group++, prefix_rows + q, prefix_stride, last, out, stride,
-                                                outcome, weight, cases);
+          sweep_group<Lanes, Membership::rounded>(
+              *group++, prefix_rows + q, prefix_stride, last, out, stride, outcome, weight, cases);
         }
       }
     }
@@ -319,7 +319,8 @@ void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, S
         int prefix_number = 0;
         for (int i = 0; i < size - 1; ++i) prefix_number += binomial(factors[static_cast<std::size_t>(i)], i + 1);
         for (int f = first_factor; f < factor_count; ++f) {
-          copy_out(run_group[static_cast<std::size_t>(f)] + prefix_number / group_lanes, prefix_number % group_lanes,
+          copy_out(run_group[static_cast<std::size_t>(f)] + prefix_number / group_lanes,
+                   prefix_number % group_lanes,
                    sums[static_cast<std::size_t>(size)][static_cast<std::size_t>(rank++)]);
         }
         return;

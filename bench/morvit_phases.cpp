@@ -130,9 +130,15 @@ int main(int argc, char** argv) {
     writing.push_back(t.writing);
     total.push_back(t.reading + t.z_scores + t.analysis + t.writing);
   }
-  std::printf("  phases (median of %d, ms): reading %.1f  z-scores %.1f  analysis %.1f  writing %.1f  sum %.1f"
-              "  (table %zu bytes)\n",
-              repeats, median(reading), median(z_scores), median(analysis), median(writing), median(total),
-              report_bytes);
+  std::printf(
+      "  phases (median of %d, ms): reading %.1f  z-scores %.1f  analysis %.1f  writing %.1f  sum %.1f"
+      "  (table %zu bytes)\n",
+      repeats,
+      median(reading),
+      median(z_scores),
+      median(analysis),
+      median(writing),
+      median(total),
+      report_bytes);
   return 0;
 }

@@ -6,10 +6,10 @@ namespace morvit {
 
 // A reading of the local clock, as the banner and the trailer print it.
 struct Stamp {
-  int month = 1;   // 1 to 12
-  int day = 1;     // of the month
+  int month = 1;  // 1 to 12
+  int day = 1;    // of the month
   int year = 1970;
-  int hour = 0;    // 0 to 23
+  int hour = 0;  // 0 to 23
   int minute = 0;
   int second = 0;
 };

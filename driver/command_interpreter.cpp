@@ -73,7 +73,8 @@ LoopEnd as_loop_end(ReadStatus status) {
 
 void report_unrecognised(RunContext& run, const std::string& line) {
   report_error(run,
-               {"  AN UNRECOGNIZED COMMAND WAS FOUND.", "  PLEASE CHECK OUTPUT AND SPELLING OF ALL COMMANDS.",
+               {"  AN UNRECOGNIZED COMMAND WAS FOUND.",
+                "  PLEASE CHECK OUTPUT AND SPELLING OF ALL COMMANDS.",
                 "  LINE WITH ERROR:"},
                line);
 }

@@ -1,11 +1,11 @@
 #include "driver/output_channel.h"
 
-#include "driver/interrupts.h"
-
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "driver/interrupts.h"
 
 namespace morvit {
 void OutputChannel::attach(int fd) {

@@ -16,13 +16,17 @@ void report_error(RunContext& run, std::initializer_list<std::string_view> messa
 }
 
 void report_end_of_file(RunContext& run) {
-  report_error(run, {"  END-OF-FILE ENCOUNTERED BEFORE FINISH STATEMENT.", "  INPUT COMMAND FILE MAY BE CORRUPT.",
-                     "  ALSO CHECK ANY FILES REFERENCED BY INPUT COMMAND FILE."});
+  report_error(run,
+               {"  END-OF-FILE ENCOUNTERED BEFORE FINISH STATEMENT.",
+                "  INPUT COMMAND FILE MAY BE CORRUPT.",
+                "  ALSO CHECK ANY FILES REFERENCED BY INPUT COMMAND FILE."});
 }
 
 void report_read_error(RunContext& run) {
-  report_error(run, {"  GENERAL READ ERROR.", "  INPUT COMMAND FILE MAY BE CORRUPT.",
-                     "  ALSO CHECK ANY FILES REFERENCED BY INPUT COMMAND FILE."});
+  report_error(run,
+               {"  GENERAL READ ERROR.",
+                "  INPUT COMMAND FILE MAY BE CORRUPT.",
+                "  ALSO CHECK ANY FILES REFERENCED BY INPUT COMMAND FILE."});
 }
 
 }  // namespace morvit

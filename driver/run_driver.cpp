@@ -69,17 +69,10 @@ int run(RunContext& run, ReportFile& console) {
   write_banner(run.report, stamp);
 
   switch (run_command_loop(run)) {
-    case LoopEnd::finished:
-      write_results(run);
-      break;
-    case LoopEnd::end_of_file:
-      report_end_of_file(run);
-      break;
-    case LoopEnd::read_failed:
-      report_read_error(run);
-      break;
-    case LoopEnd::stopped:
-      break;
+    case LoopEnd::finished: write_results(run); break;
+    case LoopEnd::end_of_file: report_end_of_file(run); break;
+    case LoopEnd::read_failed: report_read_error(run); break;
+    case LoopEnd::stopped: break;
   }
   write_trailer(run.report, read_stamp(), run.error_count, run.warning_count);
   run.report.close();

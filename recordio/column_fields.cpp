@@ -90,8 +90,8 @@ std::optional<double> read_real_field(std::string_view record, int width) {
 
   if (!scan.at_end()) return std::nullopt;
   if (!mantissa.any()) return negative ? -0.0 : 0.0;
-  return decimal_to_double(negative, mantissa.digits(),
-                           mantissa.exponent() + (exponent_negative ? -exponent : exponent));
+  return decimal_to_double(
+      negative, mantissa.digits(), mantissa.exponent() + (exponent_negative ? -exponent : exponent));
 }
 
 std::optional<std::int32_t> read_integer_field(std::string_view record, int width) {

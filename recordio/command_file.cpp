@@ -17,14 +17,11 @@ constexpr std::size_t command_line_width = 80;
 
 CommandFile::CommandFile(int fd) : CommandFile(fd, default_block_size) {}
 
-CommandFile::CommandFile(int fd, std::size_t block_size)
-    : fd_(fd), block_size_(std::max<std::size_t>(block_size, 1)) {
+CommandFile::CommandFile(int fd, std::size_t block_size) : fd_(fd), block_size_(std::max<std::size_t>(block_size, 1)) {
   buffer_.resize(block_size_);
 }
 
-CommandFile CommandFile::from_text(std::string text) {
-  return from_text(std::move(text), default_block_size);
-}
+CommandFile CommandFile::from_text(std::string text) { return from_text(std::move(text), default_block_size); }
 
 CommandFile CommandFile::from_text(std::string text, std::size_t block_size) {
   CommandFile file;
@@ -117,7 +114,7 @@ ReadStatus CommandFile::fetch() {
 
 ReadStatus CommandFile::read_command_line(std::string& line) {
   line.assign(command_line_width, ' ');
-  std::size_t length = 0;   // characters of the line seen so far (may exceed 80)
+  std::size_t length = 0;    // characters of the line seen so far (may exceed 80)
   bool last_was_cr = false;  // the last character seen was a CR
   for (;;) {
     const char* p = cursor();

@@ -73,13 +73,13 @@ class CommandFile {
   CommandFile() = default;
   void release() noexcept;
 
-  int fd_ = -1;                     // owned descriptor, -1 when reading from memory
-  std::string text_;                // the text when reading from memory
-  std::size_t text_pos_ = 0;        // how much of text_ has been handed out
+  int fd_ = -1;               // owned descriptor, -1 when reading from memory
+  std::string text_;          // the text when reading from memory
+  std::size_t text_pos_ = 0;  // how much of text_ has been handed out
   std::size_t block_size_ = default_block_size;
   std::vector<char> buffer_;
-  std::size_t pos_ = 0;             // first unconsumed byte
-  std::size_t len_ = 0;             // end of the buffered bytes
+  std::size_t pos_ = 0;  // first unconsumed byte
+  std::size_t len_ = 0;  // end of the buffered bytes
   bool ended_ = false;
   bool failed_ = false;
 };

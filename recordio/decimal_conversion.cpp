@@ -46,9 +46,8 @@ double decimal_to_double(bool negative, std::string_view significant_digits, lon
   if (first_nonzero == std::string_view::npos) return negative ? -0.0 : 0.0;
   // Each leading zero removed lowers the power of ten of 0.ddd by one.
   const auto leading = static_cast<long long>(first_nonzero);
-  exponent10 = exponent10 < std::numeric_limits<long long>::min() + leading
-                   ? std::numeric_limits<long long>::min()
-                   : exponent10 - leading;
+  exponent10 = exponent10 < std::numeric_limits<long long>::min() + leading ? std::numeric_limits<long long>::min()
+                                                                            : exponent10 - leading;
   digits.remove_prefix(first_nonzero);
   digits = digits.substr(0, digits.find_last_not_of('0') + 1);  // trailing zeros change nothing
 

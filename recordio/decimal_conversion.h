@@ -16,9 +16,8 @@ double decimal_to_double(bool negative, std::string_view significant_digits, lon
 inline constexpr std::size_t max_exact_digits = 15;
 
 // Every power of ten up to 10^22 is a double exactly.
-inline constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // integer / 10^decimals, correctly rounded, for an integer below 10^15 and 0 to 15
 // decimals: both operands are exact, so the one division rounds correctly. This is the
@@ -57,9 +56,7 @@ class SignificantDigits {
   bool any() const noexcept { return count_ > 0; }
   // True when integer digits beyond the 40 kept ones were seen.
   bool excess() const noexcept { return excess_; }
-  std::string_view digits() const noexcept {
-    return {digits_, static_cast<std::size_t>(count_)};
-  }
+  std::string_view digits() const noexcept { return {digits_, static_cast<std::size_t>(count_)}; }
   long long exponent() const noexcept { return exponent_; }
 
   // The integer value of the kept digits (for whole numbers), saturated at the largest uint64.

@@ -62,9 +62,7 @@ class FormatParser {
     }
     ++pos_;
     switch (c) {
-      case 'X':
-        ops.emplace_back(FormatOp::Kind::move, has_count ? count : 1);
-        return;
+      case 'X': ops.emplace_back(FormatOp::Kind::move, has_count ? count : 1); return;
       case 'H': {
         if (!has_count || pos_ + static_cast<std::size_t>(count) > text_.size()) fail("bad H literal");
         ops.emplace_back(FormatOp::Kind::literal, 0, -1, std::string(text_.substr(pos_, count)));
@@ -93,8 +91,7 @@ class FormatParser {
         repeat(ops, op, count);
         return;
       }
-      default:
-        fail("unsupported edit descriptor");
+      default: fail("unsupported edit descriptor");
     }
   }
 

@@ -50,8 +50,7 @@ void edit_item(std::string& out, const FormatOp& op, const OutputItem& item) {
       edit_fixed(out, value, op.width, op.digits);
       return;
     }
-    default:
-      assert(false && "not a data descriptor");
+    default: assert(false && "not a data descriptor");
   }
 }
 
@@ -62,15 +61,11 @@ void write_formatted(RecordSink& sink, const Format& format, std::initializer_li
   auto next_item = items.begin();
   for (const FormatOp& op : format.ops()) {
     switch (op.kind) {
-      case FormatOp::Kind::move:
-        record.move(op.width);
-        break;
+      case FormatOp::Kind::move: record.move(op.width); break;
       case FormatOp::Kind::literal:
         if (!op.text.empty()) record.place().append(op.text);
         break;
-      case FormatOp::Kind::new_record:
-        record.end_record();
-        break;
+      case FormatOp::Kind::new_record: record.end_record(); break;
       default:
         if (next_item == items.end()) {
           record.end_record();

@@ -85,9 +85,9 @@ int skip_blanks_and_line_ends(Cursor& cur) {
 }
 
 struct Field {
-  Item item = Item::null;       // number or null
+  Item item = Item::null;  // number or null
   double value = 0.0;
-  std::uint64_t repeat = 1;     // how many targets the field serves
+  std::uint64_t repeat = 1;  // how many targets the field serves
 };
 
 // The common field, read without the general rules: an optional sign and at most 15
@@ -216,8 +216,8 @@ bool read_field(Cursor& cur, bool repeat_allowed, Field& field) {
   if (c == '*') return false;
 
   field.item = Item::number;
-  field.value = decimal_to_double(negative, mantissa.digits(),
-                                  mantissa.exponent() + (exponent_negative ? -exponent : exponent));
+  field.value =
+      decimal_to_double(negative, mantissa.digits(), mantissa.exponent() + (exponent_negative ? -exponent : exponent));
   return true;
 }
 

@@ -49,7 +49,7 @@ class FreeFormReader {
   CommandFile& in_;
   ReadStatus status_ = ReadStatus::ok;  // first failure of the statement
   bool quit_ = false;
-  std::uint64_t repeat_left_ = 0;       // targets that still take the current item, this one included
+  std::uint64_t repeat_left_ = 0;  // targets that still take the current item, this one included
   Item current_item_ = Item::null;
   double current_value_ = 0.0;
 };

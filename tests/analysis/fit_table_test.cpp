@@ -1,3 +1,5 @@
+#include "analysis/fit_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "analysis/combinations.h"
-#include "analysis/fit_table.h"
 #include "analysis/rounding.h"
 #include "recordio/record_sink.h"
 
@@ -133,11 +134,10 @@ TEST(FitTable, TenFactorsWithEveryRowPresent) {
   EXPECT_EQ(lines.size(), 7204u);
   const Lines last(lines.end() - 10, lines.end());  // 3 rows, 6 comparisons, blank
   EXPECT_EQ(last[0].substr(0, 26), "     EFGHIJ      NECESSARY");
-  const Lines comparisons = {"EFGHI v EFGHIJ", "EFGHJ v EFGHIJ", "EFGIJ v EFGHIJ",
-                             "EFHIJ v EFGHIJ", "EGHIJ v EFGHIJ", "FGHIJ v EFGHIJ"};
+  const Lines comparisons = {
+      "EFGHI v EFGHIJ", "EFGHJ v EFGHIJ", "EFGIJ v EFGHIJ", "EFHIJ v EFGHIJ", "EGHIJ v EFGHIJ", "FGHIJ v EFGHIJ"};
   for (std::size_t i = 0; i < comparisons.size(); ++i) {
-    EXPECT_EQ(last[3 + i].substr(0, 58), std::string(12, ' ') + comparisons[i] +
-                                             "       -----     -----     -----");
+    EXPECT_EQ(last[3 + i].substr(0, 58), std::string(12, ' ') + comparisons[i] + "       -----     -----     -----");
   }
   EXPECT_EQ(last.back(), "  ");
   for (const std::string& line : body(lines)) {
@@ -152,9 +152,16 @@ TEST(CombinationRank, PositionInTheEnumeration) {
     int rank;
   };
   const std::vector<Case> cases = {
-      {{2, 3}, 4, 4},  {{2, 3}, 10, 10}, {{1, 2}, 10, 1},           {{9, 10}, 10, 45},
-      {{2, 3, 4}, 10, 37}, {{2, 3, 4}, 4, 4}, {{5, 6, 7, 8, 9, 10}, 10, 210}, {{3}, 10, 3},
-      {{1, 2, 3, 4, 5}, 10, 1}, {{6, 7, 8, 9, 10}, 10, 252},
+      {{2, 3}, 4, 4},
+      {{2, 3}, 10, 10},
+      {{1, 2}, 10, 1},
+      {{9, 10}, 10, 45},
+      {{2, 3, 4}, 10, 37},
+      {{2, 3, 4}, 4, 4},
+      {{5, 6, 7, 8, 9, 10}, 10, 210},
+      {{3}, 10, 3},
+      {{1, 2, 3, 4, 5}, 10, 1},
+      {{6, 7, 8, 9, 10}, 10, 252},
   };
   for (const Case& c : cases) EXPECT_EQ(combination_rank(c.factors, c.factor_count), c.rank);
 
@@ -206,9 +213,9 @@ TEST(FitTable, SinglePrecisionMembershipOfLargerCombinations) {
   const Lines lines = table_lines(data);
   const Lines labels = block_labels(lines);
   EXPECT_EQ(labels, (Lines{"ABC"}));
-  const Lines abc(std::find_if(lines.begin(), lines.end(),
-                               [](const std::string& l) { return l.starts_with("        ABC"); }),
-                  lines.end());
+  const Lines abc(
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("        ABC"); }),
+      lines.end());
   EXPECT_EQ(abc[0], "        ABC      NECESSARY      0.0000         2    0.0000    0.0000    1.0000");
   EXPECT_EQ(abc[1], "                SUFFICIENT      0.0000         1    0.0000    0.0000    1.0000");
   EXPECT_EQ(abc[2], "              NEC AND SUFF      0.0000         4    0.0000    0.0000    1.0000");
@@ -225,7 +232,8 @@ TEST(FitTable, FractionalWeights) {
   // Single factor: DF 2 printed for 1.5, MSD divides by 1.5.
   EXPECT_EQ(lines[6].substr(0, 58), "          A      NECESSARY      0.2400         2    0.1600");
   // Pair: NECESSARY weight 2.75 gives DF 3 and MSD = SSD / 3 (0.16 * 1.5 + 0.09 + 0.64 * 0.25).
-  const auto ab = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("         AB"); });
+  const auto ab =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("         AB"); });
   ASSERT_NE(ab, lines.end());
   EXPECT_EQ(ab->substr(0, 58), "         AB      NECESSARY      0.4900         3    0.1633");
 }

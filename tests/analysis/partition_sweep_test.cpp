@@ -1,3 +1,5 @@
+#include "analysis/partition_sweep.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,7 +12,6 @@
 
 #include "analysis/fit_table.h"
 #include "analysis/partition_sums.h"
-#include "analysis/partition_sweep.h"
 #include "recordio/record_sink.h"
 
 namespace morvit {
@@ -114,9 +115,19 @@ TEST(PartitionSweep, EverySumAndTheTableMatchThePlainAccumulation) {
   // Case counts around the sweep's block of cases: less than one, exactly some, and a
   // last block that is partly filled.
   const Case cases[] = {
-      {1, 50, false},    {2, 64, false},     {3, 1, false},     {3, 200, true},    {4, 129, false},
-      {5, 777, false},   {6, 1000, false},   {7, 63, false},    {8, 2048, true},   {9, 1500, false},
-      {10, 5000, false}, {10, 321, true},    {10, 0, false},
+      {1, 50, false},
+      {2, 64, false},
+      {3, 1, false},
+      {3, 200, true},
+      {4, 129, false},
+      {5, 777, false},
+      {6, 1000, false},
+      {7, 63, false},
+      {8, 2048, true},
+      {9, 1500, false},
+      {10, 5000, false},
+      {10, 321, true},
+      {10, 0, false},
   };
   unsigned seed = 1;
   for (const Case& c : cases) {

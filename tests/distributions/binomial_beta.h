@@ -8,24 +8,24 @@
 namespace morvit::testing {
 
 inline long double binomial_beta(int a, int b, long double x) {
-    const int n = a + b - 1;
-    const long double y = 1.0L - x;
-    // Terms C(n, j) x^j y^(n - j) by the ratio of consecutive terms.
-    long double term = 1.0L;
-    for (int i = 0; i < n; ++i) {
-        term *= y;
+  const int n = a + b - 1;
+  const long double y = 1.0L - x;
+  // Terms C(n, j) x^j y^(n - j) by the ratio of consecutive terms.
+  long double term = 1.0L;
+  for (int i = 0; i < n; ++i) {
+    term *= y;
+  }
+  long double above = 0.0L;
+  long double total = 0.0L;
+  for (int j = 0; j <= n; ++j) {
+    if (j >= a) {
+      above += term;
     }
-    long double above = 0.0L;
-    long double total = 0.0L;
-    for (int j = 0; j <= n; ++j) {
-        if (j >= a) {
-            above += term;
-        }
-        total += term;
-        term *= static_cast<long double>(n - j) / static_cast<long double>(j + 1) * (x / y);
-    }
-    // total is 1 up to the rounding of the terms.
-    return above / total;
+    total += term;
+    term *= static_cast<long double>(n - j) / static_cast<long double>(j + 1) * (x / y);
+  }
+  // total is 1 up to the rounding of the terms.
+  return above / total;
 }
 
 }  // namespace morvit::testing

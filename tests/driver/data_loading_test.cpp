@@ -1,3 +1,5 @@
+#include "driver/data_loading.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,7 +8,6 @@
 
 #include "distributions/distributions.h"
 #include "driver/command_interpreter.h"
-#include "driver/data_loading.h"
 #include "driver/run_context.h"
 
 namespace morvit {

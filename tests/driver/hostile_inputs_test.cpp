@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -85,23 +84,23 @@ INSTANTIATE_TEST_SUITE_P(
     Files, HostileCommandFiles,
     ::testing::Values(
         HostileFile{"empty_file", "", Ending::end_of_file_block},
-        HostileFile{"only_cr_line_ends", "DAT   3 2\r0.2 0.8 0.5\r0.4 0.1 0.9\r0.7 0.3 0.6\rFIN\r",
-                    Ending::end_of_file_block},
+        HostileFile{
+            "only_cr_line_ends", "DAT   3 2\r0.2 0.8 0.5\r0.4 0.1 0.9\r0.7 0.3 0.6\rFIN\r", Ending::end_of_file_block},
         HostileFile{"nul_after_keyword", kData + "FIN\0\0\n"s, Ending::table},
         HostileFile{"nul_in_keyword", "\0IN\n"s + kData + "FIN\n", Ending::unrecognised_then_table},
-        HostileFile{"nul_in_data", "DAT   3 2\n0.2 0.8\0 0.5\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n"s,
-                    Ending::read_error_block},
-        HostileFile{"megabyte_command_line", "COM" + std::string(1 << 20, 'x') + "\n" + kData + "FIN\n",
-                    Ending::table},
+        HostileFile{
+            "nul_in_data", "DAT   3 2\n0.2 0.8\0 0.5\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n"s, Ending::read_error_block},
+        HostileFile{"megabyte_command_line", "COM" + std::string(1 << 20, 'x') + "\n" + kData + "FIN\n", Ending::table},
         HostileFile{"megabyte_data_line",
                     "DAT   3 2\n0.2 0.8 0.5 0.4 0.1 0.9 0.7 0.3 0.6" + std::string(1 << 20, ' ') + "7\nFIN\n",
                     Ending::table},
-        HostileFile{"utf8_comment", "COM    na\xc3\xafve caf\xc3\xa9 \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac\n" + kData + "FIN\n",
+        HostileFile{"utf8_comment",
+                    "COM    na\xc3\xafve caf\xc3\xa9 \xe2\x80\x94 \xe6\x97\xa5\xe6\x9c\xac\n" + kData + "FIN\n",
                     Ending::table},
-        HostileFile{"latin1_in_data", "DAT   3 2\n0.2 0.8 0.5\n0.4 \xe9 0.9\n0.7 0.3 0.6\nFIN\n",
-                    Ending::read_error_block},
-        HostileFile{"huge_and_tiny_scores", "DAT   3 2\n1e400 -1e400 1e-400\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n",
-                    Ending::table},
+        HostileFile{
+            "latin1_in_data", "DAT   3 2\n0.2 0.8 0.5\n0.4 \xe9 0.9\n0.7 0.3 0.6\nFIN\n", Ending::read_error_block},
+        HostileFile{
+            "huge_and_tiny_scores", "DAT   3 2\n1e400 -1e400 1e-400\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n", Ending::table},
         HostileFile{"long_mantissas",
                     "DAT   3 2\n0." + std::string(60, '3') + " 0.8 0.5\n" + std::string(45, '0') +
                         "0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n",
@@ -109,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileFile{"nan_score", "DAT   3 2\nnan 0.8 0.5\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n", Ending::read_error_block},
         HostileFile{"inf_score", "DAT   3 2\n0.2 inf 0.5\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n", Ending::read_error_block},
         HostileFile{"huge_weights", kData + "WEI\n1e400 -1e400 1e-400\nFIN\n", Ending::table},
-        HostileFile{"exponent_out_of_range", "DAT   3 2\n1e999999999 0.8 0.5\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n",
+        HostileFile{"exponent_out_of_range",
+                    "DAT   3 2\n1e999999999 0.8 0.5\n0.4 0.1 0.9\n0.7 0.3 0.6\nFIN\n",
                     Ending::read_error_block}),
     [](const ::testing::TestParamInfo<HostileFile>& info) { return std::string(info.param.name); });
 
@@ -171,9 +171,9 @@ TEST(HostileInputs, ReadOnlyCommandFileIsReadAndKept) {
   WorkDir dir;
   const std::string commands = kData + "FIN\n";
   dir.write("run.cmd", commands);
-  std::filesystem::permissions(dir.path() / "run.cmd", std::filesystem::perms::owner_read |
-                                                           std::filesystem::perms::group_read |
-                                                           std::filesystem::perms::others_read);
+  std::filesystem::permissions(
+      dir.path() / "run.cmd",
+      std::filesystem::perms::owner_read | std::filesystem::perms::group_read | std::filesystem::perms::others_read);
   const auto result = run_morvit(dir, {"run.cmd"}, RunAs::unprivileged_user);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(dir.read("run.cmd"), commands);
@@ -184,8 +184,8 @@ TEST(HostileInputs, ReadOnlyMorvitOutIsAFatalStopThatKeepsIt) {
   WorkDir dir;
   dir.write("run.cmd", kData + "FIN\n");
   dir.write("morvit.out", "an earlier report\n");
-  std::filesystem::permissions(dir.path() / "morvit.out", std::filesystem::perms::owner_read |
-                                                              std::filesystem::perms::others_read);
+  std::filesystem::permissions(dir.path() / "morvit.out",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
   const auto result = run_morvit(dir, {"run.cmd"}, RunAs::unprivileged_user);
   EXPECT_NE(result.status, 0);
   EXPECT_NE(result.err.find("morvit.out"), std::string::npos);
@@ -196,8 +196,8 @@ TEST(HostileInputs, OutNamingAReadOnlyFileKeepsItAndReportsTheFailure) {
   WorkDir dir;
   dir.write("run.cmd", "OUT     kept.txt\n" + kData + "FIN\n");
   dir.write("KEPT.TXT", "precious\n");
-  std::filesystem::permissions(dir.path() / "KEPT.TXT", std::filesystem::perms::owner_read |
-                                                            std::filesystem::perms::others_read);
+  std::filesystem::permissions(dir.path() / "KEPT.TXT",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
   const auto result = run_morvit(dir, {"run.cmd"}, RunAs::unprivileged_user);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(dir.read("KEPT.TXT"), "precious\n");

@@ -1,13 +1,12 @@
 #include "recordio/command_file.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "recordio/pipe_feed.h"
 
@@ -66,18 +65,23 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"LastLineWithoutTerminator", "COM\nFIN", {"COM"}, ReadStatus::end_of_file},
         LinesCase{"LastLineEndsInCrOnly", "COM\nFIN\r", {"COM"}, ReadStatus::end_of_file},
         LinesCase{"TabAndNulAreCharacters", "A\tB\0C\n"s, {"A\tB\0C"s}, ReadStatus::end_of_file},
-        LinesCase{"LongLineCutAt80", std::string(100, 'a') + "\nFIN\n",
-                  {std::string(80, 'a'), "FIN"}, ReadStatus::end_of_file},
-        LinesCase{"Exactly80", std::string(80, 'b') + "\n", {std::string(80, 'b')},
+        LinesCase{"LongLineCutAt80",
+                  std::string(100, 'a') + "\nFIN\n",
+                  {std::string(80, 'a'), "FIN"},
                   ReadStatus::end_of_file},
-        LinesCase{"Exactly80WithCrLf", std::string(80, 'b') + "\r\nX\n",
-                  {std::string(80, 'b'), "X"}, ReadStatus::end_of_file},
-        LinesCase{"CrInColumn80BeforeLf", std::string(79, 'b') + "\r\n", {std::string(79, 'b')},
+        LinesCase{"Exactly80", std::string(80, 'b') + "\n", {std::string(80, 'b')}, ReadStatus::end_of_file},
+        LinesCase{"Exactly80WithCrLf",
+                  std::string(80, 'b') + "\r\nX\n",
+                  {std::string(80, 'b'), "X"},
                   ReadStatus::end_of_file},
-        LinesCase{"CrInColumn81WithoutLf", std::string(80, 'b') + "\rQ\nX\n",
-                  {std::string(80, 'b'), "X"}, ReadStatus::end_of_file},
-        LinesCase{"OneMegabyteLine", long_line + "\r\nFIN\n", {long_line.substr(0, 80), "FIN"},
-                  ReadStatus::end_of_file}),
+        LinesCase{
+            "CrInColumn80BeforeLf", std::string(79, 'b') + "\r\n", {std::string(79, 'b')}, ReadStatus::end_of_file},
+        LinesCase{"CrInColumn81WithoutLf",
+                  std::string(80, 'b') + "\rQ\nX\n",
+                  {std::string(80, 'b'), "X"},
+                  ReadStatus::end_of_file},
+        LinesCase{
+            "OneMegabyteLine", long_line + "\r\nFIN\n", {long_line.substr(0, 80), "FIN"}, ReadStatus::end_of_file}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandFile, SkipLineConsumesTheLineEnd) {

@@ -1,12 +1,12 @@
 #include "recordio/decimal_conversion.h"
 
+#include <gtest/gtest.h>
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace morvit {
 namespace {
@@ -24,19 +24,19 @@ TEST(DecimalToDouble, MatchesCorrectRoundingAtTheEdgesOfTheRange) {
   const Case cases[] = {
       {"5", 1},
       {"25", 0},
-      {"1", 309},                        // overflow
-      {"17976931348623157", 309},        // largest double
-      {"17976931348623159", 309},        // rounds up to infinity
-      {"22250738585072011", -307},       // just below the smallest normal
-      {"49406564584124654", -323},       // smallest subnormal
-      {"24703282292062327", -323},       // below half of it: zero
-      {"24703282292062328", -323},       // above half of it: smallest subnormal
+      {"1", 309},                   // overflow
+      {"17976931348623157", 309},   // largest double
+      {"17976931348623159", 309},   // rounds up to infinity
+      {"22250738585072011", -307},  // just below the smallest normal
+      {"49406564584124654", -323},  // smallest subnormal
+      {"24703282292062327", -323},  // below half of it: zero
+      {"24703282292062328", -323},  // above half of it: smallest subnormal
       {"1", -400},
-      {"11102230246251565404236316680908203125", -15},  // 2^-53, exact
+      {"11102230246251565404236316680908203125", -15},                // 2^-53, exact
       {"100000000000000011102230246251565404236316680908203125", 1},  // 1 + 2^-53: tie to even
       {"100000000000000033306690738754696212708950042724609375", 1},  // 1 + 3*2^-53: tie to even
-      {std::string(100, '9'), 3},       // longer than the inline text
-      {"000000125", 3},                 // leading zeros lower the power of ten
+      {std::string(100, '9'), 3},                                     // longer than the inline text
+      {"000000125", 3},                                               // leading zeros lower the power of ten
       {"1250000000", 0},
   };
   for (const Case& c : cases) {

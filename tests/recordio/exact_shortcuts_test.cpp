@@ -106,10 +106,26 @@ std::string edited_by_the_c_library(double value, int width, int decimals) {
 
 TEST(ExactShortcuts, FixedEditingMatchesTheCLibrary) {
   std::mt19937_64 random(22);
-  std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, 0.00005, 0.00015, 0.125, 0.375, 9.99995,
-                                1e15, 9.2e14, 2e15, 1e19, 5e-324, HUGE_VAL, -HUGE_VAL, std::nan("")};
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                0.5,
+                                1.5,
+                                2.5,
+                                0.00005,
+                                0.00015,
+                                0.125,
+                                0.375,
+                                9.99995,
+                                1e15,
+                                9.2e14,
+                                2e15,
+                                1e19,
+                                5e-324,
+                                HUGE_VAL,
+                                -HUGE_VAL,
+                                std::nan("")};
   for (int i = 0; i < 8000; ++i) {
-    values.push_back(std::bit_cast<double>(random()));                                            // any bits
+    values.push_back(std::bit_cast<double>(random()));  // any bits
     values.push_back(std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 110) - 100));
     values.push_back(-std::ldexp(static_cast<double>(random() % 2000001), -static_cast<int>(random() % 24)));  // ties
     values.push_back(static_cast<double>(random() % 100000000) / 10000.0);

@@ -1,6 +1,7 @@
 #include "recordio/free_form_reader.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +10,6 @@
 #include <limits>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "recordio/pipe_feed.h"
 
@@ -55,7 +54,7 @@ struct StatementCase {
   std::string text;
   std::vector<double> expected;  // one per target; U where the target must stay unchanged
   ReadStatus status = ReadStatus::ok;
-  std::string next_line = "";    // checked after a successful statement
+  std::string next_line = "";  // checked after a successful statement
 };
 
 std::string case_name(const ::testing::TestParamInfo<StatementCase>& info) { return info.param.name; }
@@ -82,32 +81,31 @@ const auto eof = ReadStatus::end_of_file;
 
 INSTANTIATE_TEST_SUITE_P(
     Separators, FreeFormStatement,
-    ::testing::Values(
-        StatementCase{"BlanksAndComma", "0.2 0.8,0.5\nNEXT\n", {0.2, 0.8, 0.5}, {}, "NEXT"},
-        StatementCase{"OnePerLine", "0.2\n0.8\n0.5\nNEXT\n", {0.2, 0.8, 0.5}, {}, "NEXT"},
-        StatementCase{"TabsAndBlankLines", "\t1\t\n\n  \n2 \nNEXT\n", {1, 2}, {}, "NEXT"},
-        StatementCase{"CrLfLines", "0.2\r\n0.8\r\nNEXT\r\n", {0.2, 0.8}, {}, "NEXT"},
-        StatementCase{"CommaAroundBlanks", "1 , 2 ,3\nN\n", {1, 2, 3}, {}, "N"},
-        StatementCase{"EmptyFieldBetweenCommas", "1,,2\nN\n", {1, U, 2}, {}, "N"},
-        StatementCase{"BlankFieldBetweenCommas", "1, ,2\nN\n", {1, U, 2}, {}, "N"},
-        StatementCase{"CommaAtStart", ",5 6\nN\n", {U, 5}, {}, "N"},
-        StatementCase{"CommaAfterLineEnd", "0.15\n,0.25\nN\n", {0.15, U, 0.25}, {}, "N"},
-        StatementCase{"CommaAfterCrLf", "0.15\r\n,0.25\r\nN\r\n", {0.15, U, 0.25}, {}, "N"},
-        StatementCase{"TrailingCommaOnLine", "1,2,\n3\nN\n", {1, 2, 3}, {}, "N"},
-        StatementCase{"TrailingCommaThenLeadingComma", "1,\n,3\nN\n", {1, U, 3}, {}, "N"},
-        StatementCase{"SlashEndsStatement", "1 2/ 3 4\nN\n", {1, 2, U, U, U}, {}, "N"},
-        StatementCase{"SlashAtStart", "/ 1 2\nN\n", {U, U, U}, {}, "N"},
-        StatementCase{"SlashDirectlyAfterNumber", "1/\nN\n", {1, U, U}, {}, "N"},
-        StatementCase{"SlashOnLaterLine", "1\n2\n/\nN\n", {1, 2, U}, {}, "N"},
-        StatementCase{"ExtraValuesIgnored", "1 2 3 4\nN\n", {1, 2}, {}, "N"},
-        StatementCase{"ZeroTargetsSkipOneLine", "1 2 3\nN\n", {}, {}, "N"},
-        StatementCase{"ZeroTargetsEmptyLine", "\nN\n", {}, {}, "N"},
-        StatementCase{"ZeroTargetsAtEnd", "", {}, eof},
-        StatementCase{"FileEndsEarly", "1 2\n", {1, 2, U}, eof},
-        StatementCase{"FileEndsAfterBlankLines", "1\n\n\n", {1, U}, eof},
-        StatementCase{"LastLineWithoutTerminator", "1 2", {1, 2}, eof},
-        StatementCase{"LoneCrIsNotALineEnd", "0.5\r0.7\n", {0.5, U}, failed},
-        StatementCase{"LoneCrAfterLastValueIsSkipped", "0.5\r0.7\nN\n", {0.5}, {}, "N"}),
+    ::testing::Values(StatementCase{"BlanksAndComma", "0.2 0.8,0.5\nNEXT\n", {0.2, 0.8, 0.5}, {}, "NEXT"},
+                      StatementCase{"OnePerLine", "0.2\n0.8\n0.5\nNEXT\n", {0.2, 0.8, 0.5}, {}, "NEXT"},
+                      StatementCase{"TabsAndBlankLines", "\t1\t\n\n  \n2 \nNEXT\n", {1, 2}, {}, "NEXT"},
+                      StatementCase{"CrLfLines", "0.2\r\n0.8\r\nNEXT\r\n", {0.2, 0.8}, {}, "NEXT"},
+                      StatementCase{"CommaAroundBlanks", "1 , 2 ,3\nN\n", {1, 2, 3}, {}, "N"},
+                      StatementCase{"EmptyFieldBetweenCommas", "1,,2\nN\n", {1, U, 2}, {}, "N"},
+                      StatementCase{"BlankFieldBetweenCommas", "1, ,2\nN\n", {1, U, 2}, {}, "N"},
+                      StatementCase{"CommaAtStart", ",5 6\nN\n", {U, 5}, {}, "N"},
+                      StatementCase{"CommaAfterLineEnd", "0.15\n,0.25\nN\n", {0.15, U, 0.25}, {}, "N"},
+                      StatementCase{"CommaAfterCrLf", "0.15\r\n,0.25\r\nN\r\n", {0.15, U, 0.25}, {}, "N"},
+                      StatementCase{"TrailingCommaOnLine", "1,2,\n3\nN\n", {1, 2, 3}, {}, "N"},
+                      StatementCase{"TrailingCommaThenLeadingComma", "1,\n,3\nN\n", {1, U, 3}, {}, "N"},
+                      StatementCase{"SlashEndsStatement", "1 2/ 3 4\nN\n", {1, 2, U, U, U}, {}, "N"},
+                      StatementCase{"SlashAtStart", "/ 1 2\nN\n", {U, U, U}, {}, "N"},
+                      StatementCase{"SlashDirectlyAfterNumber", "1/\nN\n", {1, U, U}, {}, "N"},
+                      StatementCase{"SlashOnLaterLine", "1\n2\n/\nN\n", {1, 2, U}, {}, "N"},
+                      StatementCase{"ExtraValuesIgnored", "1 2 3 4\nN\n", {1, 2}, {}, "N"},
+                      StatementCase{"ZeroTargetsSkipOneLine", "1 2 3\nN\n", {}, {}, "N"},
+                      StatementCase{"ZeroTargetsEmptyLine", "\nN\n", {}, {}, "N"},
+                      StatementCase{"ZeroTargetsAtEnd", "", {}, eof},
+                      StatementCase{"FileEndsEarly", "1 2\n", {1, 2, U}, eof},
+                      StatementCase{"FileEndsAfterBlankLines", "1\n\n\n", {1, U}, eof},
+                      StatementCase{"LastLineWithoutTerminator", "1 2", {1, 2}, eof},
+                      StatementCase{"LoneCrIsNotALineEnd", "0.5\r0.7\n", {0.5, U}, failed},
+                      StatementCase{"LoneCrAfterLastValueIsSkipped", "0.5\r0.7\nN\n", {0.5}, {}, "N"}),
     case_name);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -131,10 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
         StatementCase{"HugeRepeatCount", "99999999999999999999999*7\nN\n", {7, 7}, {}, "N"},
         StatementCase{"FortyDigitCount", std::string("1") + std::string(39, '0') + "*7\nN\n", {7}, {}, "N"},
         StatementCase{"FortyOneDigitCount", std::string("1") + std::string(40, '0') + "*7\n", {U}, failed},
-        StatementCase{"ZeroCount", "0*4\n", {U}, failed},
-        StatementCase{"StarFirst", "*4\n", {U}, failed},
-        StatementCase{"NegativeCount", "-2*4\n", {U}, failed},
-        StatementCase{"SignedCount", "+2*4\n", {U}, failed},
+        StatementCase{"ZeroCount", "0*4\n", {U}, failed}, StatementCase{"StarFirst", "*4\n", {U}, failed},
+        StatementCase{"NegativeCount", "-2*4\n", {U}, failed}, StatementCase{"SignedCount", "+2*4\n", {U}, failed},
         StatementCase{"FractionalCount", "2.0*4\n", {U}, failed},
         StatementCase{"RepeatOfRepeat", "2*3*4\n", {U, U}, failed},
         StatementCase{"RepeatOfLetter", "2*X\n", {U, U}, failed},
@@ -146,25 +142,30 @@ const std::string midpoint_above = "1.000000000000000111022302462515654042363166
 INSTANTIATE_TEST_SUITE_P(
     Numbers, FreeFormStatement,
     ::testing::Values(
-        StatementCase{"ExponentForms", "1E3 1e3 1D3 1d3 1.0+3 1e+3\nN\n",
-                      {1000, 1000, 1000, 1000, 1000, 1000}, {}, "N"},
-        StatementCase{"SignExponent", "1.5+2 1.5-2 5.-3 .5+1 -2-1\nN\n",
-                      {150, 0.015, 0.005, 5, -0.2}, {}, "N"},
+        StatementCase{
+            "ExponentForms", "1E3 1e3 1D3 1d3 1.0+3 1e+3\nN\n", {1000, 1000, 1000, 1000, 1000, 1000}, {}, "N"},
+        StatementCase{"SignExponent", "1.5+2 1.5-2 5.-3 .5+1 -2-1\nN\n", {150, 0.015, 0.005, 5, -0.2}, {}, "N"},
         StatementCase{"PointForms", "5. .5 -.5 +5\nN\n", {5, 0.5, -0.5, 5}, {}, "N"},
         StatementCase{"IntegersAreReal", "7 -3 0\nN\n", {7, -3, 0}, {}, "N"},
         StatementCase{"LeadingZeros", "000123.4500 0.000\nN\n", {123.45, 0}, {}, "N"},
         StatementCase{"NegativeZero", "-0 -0.0e5\nN\n", {-0.0, -0.0}, {}, "N"},
         StatementCase{"ExponentLeadingZeros", "1e0000000003\nN\n", {1000}, {}, "N"},
         StatementCase{"LargestExponent", "1E99999999 1E-99999999\nN\n", {inf, 0}, {}, "N"},
-        StatementCase{"OutOfRange", "1e400 -1e400 1e-400 4.9406564584124654e-324\nN\n",
-                      {inf, -inf, 0, std::numeric_limits<double>::denorm_min()}, {}, "N"},
+        StatementCase{"OutOfRange",
+                      "1e400 -1e400 1e-400 4.9406564584124654e-324\nN\n",
+                      {inf, -inf, 0, std::numeric_limits<double>::denorm_min()},
+                      {},
+                      "N"},
         StatementCase{"FortyDigitsAreKept",
                       "1234567890123456789012345678901234567890\nN\n",
-                      {1234567890123456789012345678901234567890.0}, {}, "N"},
+                      {1234567890123456789012345678901234567890.0},
+                      {},
+                      "N"},
         StatementCase{"IntegerDigitsBeyondFortyRaisePower",
-                      std::string("1") + std::string(49, '0') + " 1" + std::string(44, '9') +
-                          "\nN\n",
-                      {1e49, std::strtod((std::string("1") + std::string(39, '9') + "e5").c_str(), nullptr)}, {}, "N"},
+                      std::string("1") + std::string(49, '0') + " 1" + std::string(44, '9') + "\nN\n",
+                      {1e49, std::strtod((std::string("1") + std::string(39, '9') + "e5").c_str(), nullptr)},
+                      {},
+                      "N"},
         // 1 + 2^-53 lies halfway between 1 and the next double. With all its digits and a
         // 1 after them the text is above the midpoint; only 40 digits are used, which lie below.
         StatementCase{"FractionDigitsBeyondFortyIgnored", midpoint_above + "\nN\n", {1.0}, {}, "N"},
@@ -175,24 +176,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, FreeFormStatement,
-    ::testing::Values(
-        StatementCase{"ExponentLetterWithoutDigit", "1.5E \n", {U}, failed},
-        StatementCase{"ExponentSignWithoutDigit", "1.5E+\n", {U}, failed},
-        StatementCase{"SignExponentWithoutDigit", "1.5+ 2\n", {U}, failed},
-        StatementCase{"ExponentAtLineEnd", "1.5e\n3\n", {U, U}, failed},
-        StatementCase{"ExponentWithoutMantissa", "E3\n", {U}, failed},
-        StatementCase{"PointExponentWithoutDigits", ".E3\n", {U}, failed},
-        StatementCase{"ExponentTooLarge", "1E100000000\n", {U}, failed},
-        StatementCase{"ZeroWithExponentTooLarge", "0E-100000000\n", {U}, failed},
-        StatementCase{"SignSeparatedByBlank", "- 5\n", {U}, failed},
-        StatementCase{"PointSeparatedByBlank", ". 5\n", {U}, failed},
-        StatementCase{"Letter", "1 X 3\n", {1, U, U}, failed},
-        StatementCase{"Quote", "'1'\n", {U}, failed},
-        StatementCase{"LetterAfterNumberFailsNextTarget", "0.5X 0.7\n", {0.5, U}, failed},
-        StatementCase{"LetterAfterLastNumberIsSkipped", "0.5X\nN\n", {0.5}, {}, "N"},
-        StatementCase{"NulAfterNumberFailsNextTarget", "1\0 2\n"s, {1, U}, failed},
-        StatementCase{"NulAfterLastNumberIsSkipped", "1\0 2\nN\n"s, {1}, {}, "N"},
-        StatementCase{"NextCommandLineIsNotANumber", "1 2\nFIN\n", {1, 2, U}, failed}),
+    ::testing::Values(StatementCase{"ExponentLetterWithoutDigit", "1.5E \n", {U}, failed},
+                      StatementCase{"ExponentSignWithoutDigit", "1.5E+\n", {U}, failed},
+                      StatementCase{"SignExponentWithoutDigit", "1.5+ 2\n", {U}, failed},
+                      StatementCase{"ExponentAtLineEnd", "1.5e\n3\n", {U, U}, failed},
+                      StatementCase{"ExponentWithoutMantissa", "E3\n", {U}, failed},
+                      StatementCase{"PointExponentWithoutDigits", ".E3\n", {U}, failed},
+                      StatementCase{"ExponentTooLarge", "1E100000000\n", {U}, failed},
+                      StatementCase{"ZeroWithExponentTooLarge", "0E-100000000\n", {U}, failed},
+                      StatementCase{"SignSeparatedByBlank", "- 5\n", {U}, failed},
+                      StatementCase{"PointSeparatedByBlank", ". 5\n", {U}, failed},
+                      StatementCase{"Letter", "1 X 3\n", {1, U, U}, failed},
+                      StatementCase{"Quote", "'1'\n", {U}, failed},
+                      StatementCase{"LetterAfterNumberFailsNextTarget", "0.5X 0.7\n", {0.5, U}, failed},
+                      StatementCase{"LetterAfterLastNumberIsSkipped", "0.5X\nN\n", {0.5}, {}, "N"},
+                      StatementCase{"NulAfterNumberFailsNextTarget", "1\0 2\n"s, {1, U}, failed},
+                      StatementCase{"NulAfterLastNumberIsSkipped", "1\0 2\nN\n"s, {1}, {}, "N"},
+                      StatementCase{"NextCommandLineIsNotANumber", "1 2\nFIN\n", {1, 2, U}, failed}),
     case_name);
 
 TEST(FreeFormReader, ItemsOfOneStatement) {
@@ -312,17 +312,14 @@ TEST(FreeFormReader, StatementFromAPipeEndsWithoutWaitingForTheWriter) {
   CommandFile file(feed.take_read_end());
   feed.write("0.5 0.75\n1\nFIN");
   std::vector<double> targets(2, U);
-  const ReadStatus status =
-      feed.returns_without_more_data([&] { return free_form_read(file, targets); });
+  const ReadStatus status = feed.returns_without_more_data([&] { return free_form_read(file, targets); });
   EXPECT_EQ(status, ReadStatus::ok);
   expect_same(targets, {0.5, 0.75});
   std::vector<double> zero_targets;
-  EXPECT_EQ(feed.returns_without_more_data([&] { return free_form_read(file, zero_targets); }),
-            ReadStatus::ok);
+  EXPECT_EQ(feed.returns_without_more_data([&] { return free_form_read(file, zero_targets); }), ReadStatus::ok);
   feed.write("\n");
   std::string line;
-  EXPECT_EQ(feed.returns_without_more_data([&] { return file.read_command_line(line); }),
-            ReadStatus::ok);
+  EXPECT_EQ(feed.returns_without_more_data([&] { return file.read_command_line(line); }), ReadStatus::ok);
   EXPECT_EQ(line.substr(0, 4), "FIN ");
 }
 

@@ -37,16 +37,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // rounds to zero: no minus sign
                       FixedCase{-0.00004, 10, 4, "    0.0000"},
                       // rounds up to 11 characters: asterisks
-                      FixedCase{99999.99996, 10, 4, "**********"},
-                      FixedCase{99999.99994, 10, 4, "99999.9999"},
-                      FixedCase{-9999.99994, 10, 4, "-9999.9999"},
-                      FixedCase{-99999.9999, 10, 4, "**********"},
+                      FixedCase{99999.99996, 10, 4, "**********"}, FixedCase{99999.99994, 10, 4, "99999.9999"},
+                      FixedCase{-9999.99994, 10, 4, "-9999.9999"}, FixedCase{-99999.9999, 10, 4, "**********"},
                       FixedCase{1234567.12345, 12, 4, "1234567.1235"},
                       // one column short and starting with 0: the zero is dropped
-                      FixedCase{0.5, 5, 4, ".5000"}, FixedCase{-0.5, 6, 4, "-.5000"},
-                      FixedCase{-0.5, 5, 4, "*****"},
-                      FixedCase{0.05, 10, 6, "  0.050000"},
-                      FixedCase{0.010000000298023226, 10, 6, "  0.010000"},
+                      FixedCase{0.5, 5, 4, ".5000"}, FixedCase{-0.5, 6, 4, "-.5000"}, FixedCase{-0.5, 5, 4, "*****"},
+                      FixedCase{0.05, 10, 6, "  0.050000"}, FixedCase{0.010000000298023226, 10, 6, "  0.010000"},
                       FixedCase{std::numeric_limits<double>::infinity(), 10, 4, "       inf"},
                       FixedCase{-std::numeric_limits<double>::infinity(), 10, 4, "      -inf"},
                       FixedCase{std::numeric_limits<double>::quiet_NaN(), 10, 4, "       nan"},
@@ -79,16 +75,14 @@ TEST_P(IntegerEditing, EditsLikeTheReport) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, IntegerEditing,
                          ::testing::Values(IntegerCase{-42, 10, -1, "       -42"}, IntegerCase{0, 6, -1, "     0"},
-                                           IntegerCase{123456, 6, -1, "123456"},
-                                           IntegerCase{1234567, 6, -1, "******"},
-                                           IntegerCase{-12345, 6, -1, "-12345"},
-                                           IntegerCase{-123456, 6, -1, "******"},
+                                           IntegerCase{123456, 6, -1, "123456"}, IntegerCase{1234567, 6, -1, "******"},
+                                           IntegerCase{-12345, 6, -1, "-12345"}, IntegerCase{-123456, 6, -1, "******"},
                                            IntegerCase{2147483647, 10, -1, "2147483647"},
-                                           IntegerCase{-2147483648LL, 10, -1, "**********"},
-                                           IntegerCase{7, 2, 2, "07"}, IntegerCase{12, 2, 2, "12"},
-                                           IntegerCase{123, 2, 2, "**"}, IntegerCase{0, 2, 2, "00"},
-                                           IntegerCase{0, 3, 0, "   "}, IntegerCase{-7, 4, 2, " -07"},
-                                           IntegerCase{-7, 2, 2, "**"}, IntegerCase{2010, 4, -1, "2010"}));
+                                           IntegerCase{-2147483648LL, 10, -1, "**********"}, IntegerCase{7, 2, 2, "07"},
+                                           IntegerCase{12, 2, 2, "12"}, IntegerCase{123, 2, 2, "**"},
+                                           IntegerCase{0, 2, 2, "00"}, IntegerCase{0, 3, 0, "   "},
+                                           IntegerCase{-7, 4, 2, " -07"}, IntegerCase{-7, 2, 2, "**"},
+                                           IntegerCase{2010, 4, -1, "2010"}));
 
 TEST(TextEditing, PadsOrCuts) {
   std::string out;
@@ -117,8 +111,7 @@ TEST(FormattedWriter, LaysOutRecordsByTheFormat) {
   EXPECT_EQ(formatted("(1X,77(1H-))", {}), " " + std::string(77, '-') + "\r\n");
   EXPECT_EQ(formatted("(/)", {}), "\r\n\r\n");
   EXPECT_EQ(formatted("(/,A)", {"COMMENT"}), "\r\nCOMMENT\r\n");
-  EXPECT_EQ(formatted("(1x,a10,3f10.4)", {"A", 1.0, 2.0, -3.0}),
-            "          A    1.0000    2.0000   -3.0000\r\n");
+  EXPECT_EQ(formatted("(1x,a10,3f10.4)", {"A", 1.0, 2.0, -3.0}), "          A    1.0000    2.0000   -3.0000\r\n");
   EXPECT_EQ(formatted("('it''s',\"say \"\"hi\"\"\")", {}), "it'ssay \"hi\"\r\n");
 }
 
@@ -144,9 +137,9 @@ TEST(FormattedWriter, TrailerLayout) {
   StringSink sink;
   write_formatted(sink, trailer, {3, 7, 2026, 9, 5, 1, 1, 0});
   const std::string rule = " " + std::string(79, '-');
-  EXPECT_EQ(sink.text(), "\r\n" + rule + "\r\n MORVIT FINISHED ON  03-07-2026  AT  09:05:01\r\n\r\n" +
-                             " NUMBER OF ERRORS DETECTED =      1\r\n NUMBER OF WARNINGS ISSUED =      0\r\n" + rule +
-                             "\r\n");
+  EXPECT_EQ(sink.text(),
+            "\r\n" + rule + "\r\n MORVIT FINISHED ON  03-07-2026  AT  09:05:01\r\n\r\n" +
+                " NUMBER OF ERRORS DETECTED =      1\r\n NUMBER OF WARNINGS ISSUED =      0\r\n" + rule + "\r\n");
 }
 
 TEST(FreeFormWriter, EightyColumnRule) {
@@ -159,8 +152,7 @@ TEST(FreeFormWriter, EightyColumnRule) {
   EXPECT_EQ(sink.text(), "\r\n");
 
   sink.clear();
-  const std::string heading =
-      " FACTOR(S)     HYPOTHESIS         SSD        DF       MSD         F         P";
+  const std::string heading = " FACTOR(S)     HYPOTHESIS         SSD        DF       MSD         F         P";
   write_free_form(sink, {heading});
   EXPECT_EQ(sink.text(), " " + heading + "\r\n");
 

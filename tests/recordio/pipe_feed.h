@@ -3,14 +3,13 @@
 // A pipe whose write end the test holds, to check that a reader returns as soon as the data it
 // needs has arrived instead of waiting for more (as on a FIFO or a terminal).
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <future>
 #include <string_view>
 #include <utility>
-
-#include <gtest/gtest.h>
 
 namespace morvit::testing {
 

@@ -178,7 +178,8 @@ std::vector<std::string> report_lines(const std::string& report) {
     if (end == std::string::npos) end = report.size();
     std::string line = report.substr(start, end - start);
     if (line.starts_with(" SYSTEM DATE AND TIME:") || line.starts_with(" MORVIT FINISHED ON")) {
-      std::replace_if(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }, '#');
+      std::replace_if(
+          line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; }, '#');
     }
     lines.push_back(line);
     start = end + 2;
@@ -186,10 +187,11 @@ std::vector<std::string> report_lines(const std::string& report) {
   return lines;
 }
 
-std::vector<std::string> section(const std::vector<std::string>& lines, const std::string& prefix,
-                                 std::size_t count) {
-  auto begin = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
-  auto end = begin + static_cast<std::ptrdiff_t>(std::min<std::size_t>(count, static_cast<std::size_t>(lines.end() - begin)));
+std::vector<std::string> section(const std::vector<std::string>& lines, const std::string& prefix, std::size_t count) {
+  auto begin =
+      std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); });
+  auto end =
+      begin + static_cast<std::ptrdiff_t>(std::min<std::size_t>(count, static_cast<std::size_t>(lines.end() - begin)));
   return {begin, end};
 }
 

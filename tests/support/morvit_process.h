@@ -62,8 +62,7 @@ class RunningMorvit {
 };
 
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
-ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args,
-                         RunAs as = RunAs::invoking_user);
+ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
 
 // True when the tests run as root, so that unprivileged runs change the user.
 bool running_as_root();
@@ -74,7 +73,6 @@ std::vector<std::string> report_lines(const std::string& report);
 
 // `count` lines from the first line that begins with `prefix` (fewer at the end of the
 // lines, none when no line begins with it).
-std::vector<std::string> section(const std::vector<std::string>& lines, const std::string& prefix,
-                                 std::size_t count);
+std::vector<std::string> section(const std::vector<std::string>& lines, const std::string& prefix, std::size_t count);
 
 }  // namespace morvit::testing
