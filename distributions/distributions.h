@@ -20,7 +20,9 @@ double ppnd16(double p, int& fault);
 // f <= 0 gives cum = 0, ccum = 1. Degrees of freedom outside the domain of
 // bratio (negative, or dfn = 0 or dfd = 0) give cum = ccum = 0.
 // Not-a-number: an f that is NaN gives cum = ccum = NaN, and so does a NaN dfn
-// or dfd (through bratio's handling below). The call always returns.
+// or dfd (through bratio's handling below). An infinite f gives ccum = 0 and
+// cum = 1, also with dfn = 0 (where dfn * f is NaN but b = 0 settles the value
+// first). The call always returns.
 void cumf(double f, double dfn, double dfd, double& cum, double& ccum);
 
 // Regularized incomplete beta function, ACM TOMS Algorithm 708 (Didonato and
@@ -37,12 +39,11 @@ void cumf(double f, double dfn, double dfd, double& cum, double& ccum);
 //   5  |((x + y) - 0.5) - 0.5| > 3 * 2^-52
 //   6  x = 0 and a = 0
 //   7  y = 0 and b = 0
-// Every error return leaves w = w1 = 0, except for not-a-number arguments:
-// a NaN a or b fails test 1, a NaN x test 3 and a NaN y test 4 (the first test
-// that fails in the order above sets ierr), and when the failing test failed
-// because of a NaN the outputs are w = w1 = NaN. Without this check a NaN
-// would pass every test above (each comparison with it is false) and reach
-// evaluation loops whose stopping tests never hold.
+// Every error return leaves w = w1 = 0. A not-a-number argument passes the
+// tests above (each comparison with it is false) and the degenerate cases
+// (x = 0, y = 0, a = 0, b = 0) are settled as usual; one that would reach the
+// evaluation methods, whose stopping tests it would never let hold, gives
+// w = w1 = NaN with ierr 1 for a NaN a or b, else 3 for a NaN x, else 4.
 void bratio(double a, double b, double x, double y, double& w, double& w1, int& ierr);
 
 }  // namespace morvit

@@ -23,18 +23,17 @@ void count(MethodTrace* trace, int MethodTrace::*method) {
 double complement(double p) { return 0.5 + (0.5 - p); }
 
 // Status tests 1 to 5, before anything is computed; 0 when all pass.
-// A NaN argument fails the test of its own code.
 int argument_status(double a, double b, double x, double y, double eps) {
-  if (a < 0.0 || b < 0.0 || std::isnan(a) || std::isnan(b)) {
+  if (a < 0.0 || b < 0.0) {
     return 1;
   }
   if (a == 0.0 && b == 0.0) {
     return 2;
   }
-  if (x < 0.0 || x > 1.0 || std::isnan(x)) {
+  if (x < 0.0 || x > 1.0) {
     return 3;
   }
-  if (y < 0.0 || y > 1.0 || std::isnan(y)) {
+  if (y < 0.0 || y > 1.0) {
     return 4;
   }
   const double z = ((x + y) - 0.5) - 0.5;
@@ -44,15 +43,6 @@ int argument_status(double a, double b, double x, double y, double eps) {
   return 0;
 }
 
-// Whether the failing status test failed because of a NaN argument.
-bool failed_on_nan(int status, double a, double b, double x, double y) {
-  switch (status) {
-    case 1: return std::isnan(a) || std::isnan(b);
-    case 3: return std::isnan(x);
-    case 4: return std::isnan(y);
-    default: return false;
-  }
-}
 
 }  // namespace
 
@@ -67,10 +57,6 @@ void bratio_traced(double a, double b, double x, double y, double& w, double& w1
 
   ierr = argument_status(a, b, x, y, eps);
   if (ierr != 0) {
-    if (failed_on_nan(ierr, a, b, x, y)) {
-      w = std::nan("");
-      w1 = std::nan("");
-    }
     return;
   }
 
@@ -101,6 +87,16 @@ void bratio_traced(double a, double b, double x, double y, double& w, double& w1
   if (b == 0.0) {
     w = 0.0;
     w1 = 1.0;
+    return;
+  }
+
+  // An argument that is not a number passes every test above (each comparison with it is
+  // false), and the methods below would then never meet their stopping tests. It gets
+  // not-a-number results and the status of the test that names it.
+  if (std::isnan(a) || std::isnan(b) || std::isnan(x) || std::isnan(y)) {
+    ierr = std::isnan(a) || std::isnan(b) ? 1 : std::isnan(x) ? 3 : 4;
+    w = std::nan("");
+    w1 = std::nan("");
     return;
   }
 

@@ -284,13 +284,12 @@ TEST(FitTable, DivisionsByZeroGiveDefinedRows) {
   EXPECT_EQ(b[4], "       NONE     NULL ASSOC         nan        -1       nan     -----     -----");
 
   // A partition weight below one half rounds to DF 0 in a combination: F is infinite, the
-  // SSD printed as 0 times F is not a number, and so is P (0 numerator degrees of freedom
-  // times an infinite F).
+  // SSD printed as 0 times F is not a number, and P of an infinite F is 0.
   TableData small_weight{{{0.5, -0.2, 1.0}, {0.1, 0.3, 1.5}, {0.8, -0.5, 1.2}}, {1, 1, 0.25}};
   const Lines c = table_lines(small_weight);
   const auto ab = std::find_if(c.begin(), c.end(), [](const std::string& l) { return l.starts_with("         AB"); });
   ASSERT_NE(ab, c.end());
-  EXPECT_EQ(*(ab + 1), "                SUFFICIENT         nan         0       inf       inf       nan");
+  EXPECT_EQ(*(ab + 1), "                SUFFICIENT         nan         0       inf       inf    0.0000");
 }
 
 TEST(Rounding, NearestIntRoundsHalvesAwayFromZero) {

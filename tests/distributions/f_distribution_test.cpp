@@ -88,6 +88,7 @@ TEST(FDistribution, EdgesOfTheDomain) {
       {"f NaN", nan, 3.0, 7.0, nan, nan},
       {"dfn NaN", 2.0, nan, 7.0, nan, nan},
       {"dfd NaN", 2.0, 3.0, nan, nan, nan},
+      {"f = +infinity with dfn = 0", inf, 0.0, 7.0, 1.0, 0.0},
   };
   for (const auto& c : cases) {
     double cum = -1.0, ccum = -1.0;

@@ -97,6 +97,8 @@ TEST(IncompleteBeta, StatusCodesAndDegenerateCases) {
       {"x NaN is tested before y NaN", 2.0, 3.0, nan, nan, 3, nan, nan},
       {"a < 0 fails first; x NaN does not matter", -1.0, 2.0, nan, 0.5, 1, 0.0, 0.0},
       {"a = b = 0 fails first; x NaN does not matter", 0.0, 0.0, nan, 0.5, 2, 0.0, 0.0},
+      {"b = 0 settles the value before x NaN matters", 2.0, 0.0, nan, nan, 0, 0.0, 1.0},
+      {"a = 0 settles the value before y NaN matters", 0.0, 2.0, 0.5, nan, 0, 1.0, 0.0},
   };
   for (const auto& c : cases) {
     double w = -1.0, w1 = -1.0;
