@@ -10,9 +10,6 @@
 
 namespace morvit {
 
-// Number of combinations of each size for ten factors: the length of each size's array.
-inline constexpr std::array<int, max_combination_size + 1> combinations_of_ten = {1, 10, 45, 120, 210, 252, 210};
-
 // Partition sums of every factor (size 1) and combination (sizes 2 to 6), stored by size
 // and by combination rank (index rank - 1), so that a combination's comparison rows can
 // read its constituents' sums.

@@ -22,7 +22,6 @@ class OutputChannel {
   void attach(int fd);
   // Writes out the buffered records and forgets the descriptor.
   void detach();
-  bool attached() const { return fd_.load() >= 0; }
 
   void append_record(std::string_view record);
   void flush();

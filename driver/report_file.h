@@ -22,7 +22,6 @@ class ReportFile final : public RecordSink {
   void connect_file(int fd);
   // Writes out what is buffered; a written file is cut after its last record and closed.
   void close();
-  bool connected() const { return target_ != Target::none; }
 
   // A record written while nothing is connected first connects the file "fort.6" in the
   // working directory (a fatal stop when even that cannot be opened).

@@ -149,6 +149,6 @@ class FormatParser {
 
 }  // namespace
 
-Format::Format(std::string_view source) : source_(source), ops_(FormatParser(source).parse()) {}
+Format::Format(std::string_view source) : ops_(FormatParser(source).parse()) {}
 
 }  // namespace morvit

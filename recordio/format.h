@@ -26,7 +26,6 @@ struct FormatOp {
   int digits;
   std::string text;
 
-  bool is_data() const { return kind == Kind::text_item || kind == Kind::integer || kind == Kind::fixed; }
 };
 
 // A parenthesised list of edit descriptors, compiled once into a flat list of steps.
@@ -40,10 +39,8 @@ class Format {
   explicit Format(std::string_view source);
 
   const std::vector<FormatOp>& ops() const { return ops_; }
-  const std::string& source() const { return source_; }
 
  private:
-  std::string source_;
   std::vector<FormatOp> ops_;
 };
 
