@@ -52,20 +52,23 @@ class CombinationBlocks {
 
     const std::string label = combination_label(factors);
     rows_.write_combination_rows(label, sums, weight_total_);
-    if (combination_ssd > 0) {
-      // Constituents in label order: first the one without the last factor, last the one
-      // without the first.
-      for (int left_out = size_ - 1; left_out >= 0; --left_out) {
-        std::array<int, max_combination_size> constituent{};
-        int count = 0;
-        for (int i = 0; i < size_; ++i) {
-          if (i != left_out) constituent[static_cast<std::size_t>(count++)] = factors_[static_cast<std::size_t>(i)];
-        }
-        const std::span<const int> part(constituent.data(), static_cast<std::size_t>(count));
-        rows_.write_comparison_row(combination_label(part) + " v " + label,
+    // Constituents in label order: first the one without the last factor, last the one
+    // without the first. Their rows are written only when the combination has a distance.
+    for (int left_out = size_ - 1; left_out >= 0; --left_out) {
+      std::array<int, max_combination_size> constituent{};
+      int count = 0;
+      for (int i = 0; i < size_; ++i) {
+        if (i != left_out) constituent[static_cast<std::size_t>(count++)] = factors_[static_cast<std::size_t>(i)];
+      }
+      const std::span<const int> part(constituent.data(), static_cast<std::size_t>(count));
+      if (combination_ssd > 0) {
+        rows_.write_comparison_row(label,
+                                   combination_label(part) + " v " + label,
                                    ssd_total(count, combination_rank(part, factor_count_)),
                                    combination_ssd,
                                    comparison_df_);
+      } else {
+        rows_.omit_comparison_row(label, combination_label(part) + " v " + label);
       }
     }
     rows_.write_blank_line();

@@ -1,5 +1,6 @@
 #include "analysis/fit_table.h"
 
+#include <limits>
 #include <span>
 #include <string>
 
@@ -25,11 +26,17 @@ void compute_fit_sums(const FitInputs& inputs, FitSums& sums) {
   accumulate_all_partitions(inputs, sums.partitions);
 }
 
-void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums) {
+void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums, TableObserver* observer) {
   write_table_header(report);
   write_baseline_row(report, sums.baseline);
+  if (observer != nullptr) {
+    const double dashes = std::numeric_limits<double>::quiet_NaN();
+    const Baseline& b = sums.baseline;
+    observer->row({"NONE", RowKind::baseline, "NULL ASSOC", static_cast<double>(b.baseline_ssd), b.baseline_df,
+                   static_cast<double>(b.baseline_msd), dashes, dashes, true});
+  }
 
-  HypothesisRows rows(report, inputs.expected_msd, inputs.denominator_df);
+  HypothesisRows rows(report, inputs.expected_msd, inputs.denominator_df, observer);
   const double weight_total = static_cast<double>(sums.baseline.total_weight);
   for (int factor = 1; factor <= inputs.factor_count; ++factor) {
     rows.write_factor_rows(std::string(1, static_cast<char>('A' + factor - 1)),
@@ -39,10 +46,10 @@ void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums&
   write_combination_blocks(rows, inputs, sums.baseline.total_weight, sums.partitions);
 }
 
-void write_fit_table(RecordSink& report, const FitInputs& inputs) {
+void write_fit_table(RecordSink& report, const FitInputs& inputs, TableObserver* observer) {
   FitSums sums;
   compute_fit_sums(inputs, sums);
-  write_fit_table(report, inputs, sums);
+  write_fit_table(report, inputs, sums, observer);
 }
 
 }  // namespace morvit

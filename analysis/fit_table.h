@@ -3,6 +3,7 @@
 #include "analysis/baseline.h"
 #include "analysis/combinations.h"
 #include "analysis/fit_inputs.h"
+#include "analysis/table_observer.h"
 #include "recordio/record_sink.h"
 
 namespace morvit {
@@ -21,10 +22,12 @@ void write_table_header(RecordSink& report);
 void compute_fit_sums(const FitInputs& inputs, FitSums& sums);
 
 // The whole statistics table from the sums: header, baseline row, one block per factor,
-// then the blocks of all combinations of two to six factors.
-void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums);
+// then the blocks of all combinations of two to six factors. Every row, also every row
+// left out, is passed to `observer` when one is given.
+void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums,
+                     TableObserver* observer = nullptr);
 
 // Both steps: the sums, then the table.
-void write_fit_table(RecordSink& report, const FitInputs& inputs);
+void write_fit_table(RecordSink& report, const FitInputs& inputs, TableObserver* observer = nullptr);
 
 }  // namespace morvit

@@ -334,4 +334,11 @@ void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, S
   }
 }
 
+const char* sweep_variant_name() {
+#if MORVIT_SWEEP_AVX2
+  if (__builtin_cpu_supports("avx2")) return "AVX2, four combinations a vector";
+#endif
+  return "two-lane vectors, two combinations a vector";
+}
+
 }  // namespace morvit

@@ -20,4 +20,7 @@ enum class SweepCode {
 void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums,
                                SweepCode code = SweepCode::best_supported);
 
+// The variant that best_supported runs on this processor, for the program's version text.
+const char* sweep_variant_name();
+
 }  // namespace morvit

@@ -108,6 +108,7 @@ LoopEnd run_command_loop(RunContext& run) {
       return LoopEnd::finished;
     } else if (keyword == "COM") {
       write_formatted(run.report, comment_echo, {view.substr(7)});
+      run.listener->comment(view.substr(7));
     } else if (keyword == "DAM") {
       // The field is 73 columns wide over the record of columns 6 to 80: columns 79
       // and 80 are not read.

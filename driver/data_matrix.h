@@ -20,6 +20,9 @@ class DataMatrix {
   double& x(int case_index, int column) { return x_.get()[offset(case_index, column)]; }
   double& z(int case_index, int column) { return z_.get()[offset(case_index, column)]; }
   double& wght(int case_index) { return wght_.get()[case_index]; }
+  double x(int case_index, int column) const { return x_.get()[offset(case_index, column)]; }
+  double z(int case_index, int column) const { return z_.get()[offset(case_index, column)]; }
+  double wght(int case_index) const { return wght_.get()[case_index]; }
 
   // Column `column` of the z-scores: max_cases contiguous values.
   const double* z_column(int column) const { return z_.get() + static_cast<std::size_t>(column) * max_cases; }

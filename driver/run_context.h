@@ -6,6 +6,7 @@
 
 #include "driver/data_matrix.h"
 #include "driver/report_file.h"
+#include "driver/run_listener.h"
 #include "driver/settings.h"
 #include "recordio/command_file.h"
 
@@ -26,6 +27,8 @@ struct RunContext {
   std::int32_t error_count = 0;
   std::int32_t warning_count = 0;
   DataMatrix data;
+  // Outputs beside the report; never null (a listener that does nothing by default).
+  RunListener* listener = nullptr;
 };
 
 }  // namespace morvit

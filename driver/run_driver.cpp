@@ -28,8 +28,8 @@ constexpr std::size_t name_length = 80;
 
 // The command file name as an 80-character field: cut after 80 characters, padded with
 // blanks, all blanks without an argument.
-std::string command_file_field(int argc, char** argv) {
-  std::string field = argc > 1 && argv[1] != nullptr ? std::string(argv[1]) : std::string();
+std::string command_file_field(const std::string& argument) {
+  std::string field = argument;
   field.resize(name_length, ' ');
   return field;
 }
@@ -58,7 +58,17 @@ void write_results(RunContext& run) {
   inputs.wght = run.data.weights();
   inputs.expected_msd = msd;
   inputs.denominator_df = df;
-  write_fit_table(run.report, inputs);
+
+  RunResults results;
+  results.case_count = inputs.case_count;
+  results.factor_count = inputs.factor_count;
+  results.data = &run.data;
+  results.measurement_error = settings.measurement_error;
+  results.damping_factor = settings.damping_factor;
+  results.expected_msd = msd;
+  results.denominator_df = df;
+  run.listener->results(results);
+  write_fit_table(run.report, inputs, run.listener->table_observer());
 }
 
 int run(RunContext& run, ReportFile& console) {
@@ -68,7 +78,8 @@ int run(RunContext& run, ReportFile& console) {
   open_report(run);
   write_banner(run.report, stamp);
 
-  switch (run_command_loop(run)) {
+  const LoopEnd end = run_command_loop(run);
+  switch (end) {
     case LoopEnd::finished: write_results(run); break;
     case LoopEnd::end_of_file: report_end_of_file(run); break;
     case LoopEnd::read_failed: report_read_error(run); break;
@@ -76,12 +87,13 @@ int run(RunContext& run, ReportFile& console) {
   }
   write_trailer(run.report, read_stamp(), run.error_count, run.warning_count);
   run.report.close();
+  run.listener->finished(end == LoopEnd::finished);
   return 0;
 }
 
 }  // namespace
 
-int run_morvit(int argc, char** argv) {
+int run_morvit(const RunOptions& options) {
   static const Format two_empty_lines("(/)");
   // A console that goes away (a closed pipe) must not kill the run: the report file is
   // still to be written. Writes to it then simply fail.
@@ -90,7 +102,7 @@ int run_morvit(int argc, char** argv) {
   console.connect_console();
   write_formatted(console, two_empty_lines, {});
 
-  const int fd = open_for_update(command_file_field(argc, argv), OpenPurpose::command_file);
+  const int fd = open_for_update(command_file_field(options.command_file), OpenPurpose::command_file);
   if (fd < 0) {
     write_free_form(console, {"Input filename missing or invalid.  Program stopped."});
     console.close();
@@ -101,6 +113,8 @@ int run_morvit(int argc, char** argv) {
   auto context = std::make_unique<RunContext>(CommandFile(fd));
   context->command_device = info.st_dev;
   context->command_inode = info.st_ino;
+  RunListener no_listener;
+  context->listener = options.listener != nullptr ? options.listener : &no_listener;
 
   install_interrupt_handlers(&console, &context->report);
   int status = 0;

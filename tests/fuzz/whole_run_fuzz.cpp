@@ -74,10 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
     ::close(fd);
   }
-  char program[] = "morvit";
-  char argument[] = "run.cmd";
-  char* argv[] = {program, argument, nullptr};
-  morvit::run_morvit(2, argv);
+  morvit::RunOptions options;
+  options.command_file = "run.cmd";
+  morvit::run_morvit(options);
 
   // The command file is only read, and the run stays in its directory.
   if (std::filesystem::current_path() != directory) std::abort();

@@ -1,0 +1,89 @@
+#include "app/command_line.h"
+
+#include <array>
+#include <string_view>
+
+namespace morvit {
+namespace {
+
+// Options that take a value, and where the value goes.
+struct ValueOption {
+  std::string_view name;
+  std::string CommandLine::*target;
+};
+
+constexpr std::array<ValueOption, 4> value_options{{
+    {"--table-csv", &CommandLine::table_csv},
+    {"--cases-csv", &CommandLine::cases_csv},
+    {"--html", &CommandLine::html},
+    {"--names", &CommandLine::names},
+}};
+
+CommandLine usage_error(std::string problem) {
+  CommandLine line;
+  line.mode = CommandLine::Mode::usage_error;
+  line.problem = std::move(problem);
+  return line;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  bool options_seen = false;
+  std::size_t i = 0;
+  for (; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    // A lone "-" and everything that does not begin with "-" is the command file.
+    if (argument.size() < 2 || argument[0] != '-') break;
+    if (argument == "--") {
+      ++i;
+      options_seen = true;
+      break;
+    }
+    options_seen = true;
+    if (argument == "-h" || argument == "--help") {
+      line.mode = CommandLine::Mode::help;
+      return line;
+    }
+    if (argument == "--version") {
+      line.mode = CommandLine::Mode::version;
+      return line;
+    }
+    if (argument == "-q" || argument == "--quiet") {
+      line.quiet = true;
+      continue;
+    }
+    if (argument == "--make-command-file") {
+      line.mode = CommandLine::Mode::make_command_file;
+      line.maker_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+      return line;
+    }
+    bool known = false;
+    for (const ValueOption& option : value_options) {
+      const std::string_view text(argument);
+      if (text == option.name) {
+        if (i + 1 >= arguments.size()) return usage_error("option " + argument + " needs a file name");
+        line.*option.target = arguments[++i];
+        known = true;
+        break;
+      }
+      if (text.starts_with(option.name) && text.size() > option.name.size() && text[option.name.size()] == '=') {
+        line.*option.target = std::string(text.substr(option.name.size() + 1));
+        known = true;
+        break;
+      }
+    }
+    if (!known) return usage_error("unknown option " + argument);
+  }
+
+  if (i < arguments.size()) {
+    line.command_file = arguments[i];
+    line.ignored.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+  } else if (options_seen) {
+    return usage_error("no command file named");
+  }
+  return line;
+}
+
+}  // namespace morvit

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace morvit {
+
+// What the command line asks for. Options come before the command-file name, in the GNU
+// manner: "--name VALUE" or "--name=VALUE", "--" ends the options.
+struct CommandLine {
+  enum class Mode {
+    run,                // run the command file (also without any argument: the run reports that)
+    help,               // -h, --help
+    version,            // --version
+    usage_error,        // an unknown option, a missing value, or options without a command file
+    make_command_file,  // --make-command-file and its own arguments
+  };
+  Mode mode = Mode::run;
+  std::string problem;  // for usage_error: what is wrong, in a few words
+
+  std::string command_file;          // the first operand (empty without one)
+  std::vector<std::string> ignored;  // operands after the command file
+  bool quiet = false;                // -q, --quiet
+
+  // Outputs beside the report (empty when not asked for).
+  std::string table_csv;
+  std::string cases_csv;
+  std::string html;
+  std::string names;
+
+  // --make-command-file: every argument from its value on, for the converter to read.
+  std::vector<std::string> maker_arguments;
+};
+
+CommandLine parse_command_line(const std::vector<std::string>& arguments);
+
+}  // namespace morvit

@@ -1,0 +1,61 @@
+#include "app/program_texts.h"
+
+#include "analysis/partition_sweep.h"
+
+namespace morvit {
+
+std::string usage_text() {
+  return "Usage: morvit [OPTION]... COMMAND-FILE\n"
+         "       morvit --make-command-file DATA.csv --outcome NAME --factors NAME,... [OPTION]...\n"
+         "Try 'morvit --help' for more information.\n";
+}
+
+std::string help_text() {
+  return "Usage: morvit [OPTION]... COMMAND-FILE\n"
+         "       morvit --make-command-file DATA.csv --outcome NAME --factors NAME,... [OPTION]...\n"
+         "\n"
+         "Tests whether conditions are necessary, sufficient or both for an outcome, from the\n"
+         "fuzzy-set memberships in COMMAND-FILE, and writes the report to morvit.out in the\n"
+         "working directory (or to the file that an OUT command names).\n"
+         "\n"
+         "Options (before the command-file name):\n"
+         "  -h, --help           print this help and exit\n"
+         "      --version        print the version and how the program was built, and exit\n"
+         "  -q, --quiet          print no warnings on standard error\n"
+         "      --table-csv FILE also write every row of the table to FILE as CSV\n"
+         "      --cases-csv FILE also write every case's scores and z-scores to FILE as CSV\n"
+         "      --html FILE      also write the report as an HTML page with X-Y plots to FILE\n"
+         "      --names LIST     the column names behind the factor letters, comma-separated\n"
+         "  --                   end of options: the next argument is the command file\n"
+         "\n"
+         "Making a command file from a CSV file (written to standard output or to -o FILE):\n"
+         "      --make-command-file DATA.csv  the CSV file with a header row\n"
+         "      --outcome NAME       the column of the outcome\n"
+         "      --factors N1,N2,...  the columns of the factors (at most 10)\n"
+         "      --weights NAME       the column of the case weights\n"
+         "      --cases NAME         the column of the case names\n"
+         "      --mer X              measurement error factor\n"
+         "      --dam X              damping factor for the z-scores\n"
+         "      --title TEXT         a comment line at the top\n"
+         "      --separator C        the field separator (default: detected)\n"
+         "      --drop-missing       leave out cases with a missing value\n"
+         "  -o FILE                  write the command file to FILE\n"
+         "\n"
+         "Exit status:\n"
+         "  0  the run reached its end (also after an error reported in morvit.out)\n"
+         "  1  the run was interrupted or terminated\n"
+         "  2  a fatal stop (a report file that cannot be opened or written, a character that\n"
+         "     a command's numeric field does not allow, no memory), or a usage error\n"
+         "\n"
+         "Documentation: man morvit; docs/command-file.md and docs/reading-the-report.md\n"
+         "(installed under share/doc/morvit).\n";
+}
+
+std::string version_text() {
+  return std::string("MORVIT, version 1.00\n") +
+         "Licence: MIT (see the file LICENSE).\n"
+         "Built with " MORVIT_COMPILER " for " MORVIT_SYSTEM "; analysis: " +
+         sweep_variant_name() + ".\n";
+}
+
+}  // namespace morvit

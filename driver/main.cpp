@@ -1,3 +1,0 @@
-#include "driver/run_driver.h"
-
-int main(int argc, char** argv) { return morvit::run_morvit(argc, argv); }

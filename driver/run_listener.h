@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "analysis/table_observer.h"
+#include "driver/data_matrix.h"
+
+namespace morvit {
+
+// The data and derived constants of a run that reached FIN, as the summary and the table
+// use them.
+struct RunResults {
+  int case_count = 0;
+  int factor_count = 0;
+  const DataMatrix* data = nullptr;  // x, z and wght of cases 0 .. case_count - 1
+  double measurement_error = 0.0;
+  double damping_factor = 0.0;
+  double expected_msd = 0.0;
+  std::int32_t denominator_df = 0;
+};
+
+// Follows a run for outputs beside the report. The report itself never depends on it.
+class RunListener {
+ public:
+  virtual ~RunListener() = default;
+  // A COM line: the 73 characters of columns 8 to 80, in capitals, as echoed to the report.
+  virtual void comment(std::string_view /*text*/) {}
+  // At FIN, before the summary and the table are written.
+  virtual void results(const RunResults& /*results*/) {}
+  // Receives the rows of the table, if the run writes one.
+  virtual TableObserver* table_observer() { return nullptr; }
+  // After the trailer of a run that reached its end (with or without a table); not after a
+  // fatal stop or an interrupt.
+  virtual void finished(bool /*table_written*/) {}
+};
+
+}  // namespace morvit
