@@ -1,17 +1,14 @@
 #include "driver/banner.h"
 
-#include <ctime>
-
+#include "driver/platform.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 
 namespace morvit {
 
 Stamp read_stamp() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return {};
-  return {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec};
+  const platform::LocalTime now = platform::local_time();
+  return {now.month, now.day, now.year, now.hour, now.minute, now.second};
 }
 
 void write_banner(RecordSink& sink, const Stamp& stamp) {

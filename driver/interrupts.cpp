@@ -1,68 +1,81 @@
 #include "driver/interrupts.h"
 
-#include <unistd.h>
+#include <atomic>
+#include <string_view>
 
+#include "driver/platform.h"
 #include "driver/report_file.h"
 
 namespace morvit {
 namespace {
 
-// The streams the handler saves; the only mutable globals of the program.
-ReportFile* volatile interrupted_console = nullptr;
-ReportFile* volatile interrupted_report = nullptr;
+using platform::Interruption;
 
-void write_stderr(const char* text, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(STDERR_FILENO, text, size);
-    if (n <= 0) return;
-    text += n;
-    size -= static_cast<std::size_t>(n);
+// The streams an interruption saves; with the two counters below, the only mutable globals
+// of the program.
+std::atomic<ReportFile*> interrupted_console{nullptr};
+std::atomic<ReportFile*> interrupted_report{nullptr};
+
+std::atomic<int> critical_depth{0};
+constexpr int none_pending = -1;
+std::atomic<int> pending{none_pending};
+
+std::string_view message_of(Interruption kind) {
+  switch (kind) {
+    case Interruption::keyboard: return "Interrupt\n";
+    case Interruption::termination: return "Killed\n";
+    case Interruption::hangup: return "Hangup\n";
+    case Interruption::quit: return "Quit\n";
+    case Interruption::file_size: return "File size limit exceeded\n";
   }
+  return "Killed\n";
 }
 
-extern "C" void on_interrupt(int signal_number) {
-  if (ReportFile* console = interrupted_console) console->save_from_signal();
-  if (ReportFile* report = interrupted_report) report->save_from_signal();
-  if (signal_number == SIGINT) {
-    write_stderr("Interrupt\n", 10);
-  } else {
-    write_stderr("Killed\n", 7);
+[[noreturn]] void end_interrupted_run(Interruption kind) noexcept {
+  if (ReportFile* console = interrupted_console.load()) console->save_from_signal();
+  if (ReportFile* report = interrupted_report.load()) report->save_from_signal();
+  platform::write_standard_error(message_of(kind));
+  platform::exit_now(1);
+}
+
+void on_interruption(Interruption kind) {
+  if (critical_depth.load() > 0) {
+    pending.store(static_cast<int>(kind));
+    platform::interrupt_waiting_write();
+    return;
   }
-  ::_exit(1);
+  end_interrupted_run(kind);
 }
 
 }  // namespace
 
 void install_interrupt_handlers(ReportFile* console, ReportFile* report) {
-  interrupted_console = console;
-  interrupted_report = report;
-  struct sigaction action {};
-  action.sa_handler = on_interrupt;
-  sigemptyset(&action.sa_mask);
-  sigaddset(&action.sa_mask, SIGINT);
-  sigaddset(&action.sa_mask, SIGTERM);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  interrupted_console.store(console);
+  interrupted_report.store(report);
+  platform::install_interruption_handler(on_interruption);
 }
 
 void remove_interrupt_handlers() {
-  struct sigaction action {};
-  action.sa_handler = SIG_DFL;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  interrupted_console = nullptr;
-  interrupted_report = nullptr;
+  platform::remove_interruption_handler();
+  interrupted_console.store(nullptr);
+  interrupted_report.store(nullptr);
+  pending.store(none_pending);
 }
 
-InterruptsBlocked::InterruptsBlocked() {
-  sigset_t blocked;
-  sigemptyset(&blocked);
-  sigaddset(&blocked, SIGINT);
-  sigaddset(&blocked, SIGTERM);
-  sigprocmask(SIG_BLOCK, &blocked, &saved_);
+CriticalSection::CriticalSection() noexcept { critical_depth.fetch_add(1); }
+
+CriticalSection::~CriticalSection() {
+  if (critical_depth.fetch_sub(1) == 1) {
+    const int kind = pending.load();
+    if (kind != none_pending) end_interrupted_run(static_cast<Interruption>(kind));
+  }
 }
 
-InterruptsBlocked::~InterruptsBlocked() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+bool interruption_pending() noexcept { return pending.load() != none_pending; }
+
+void forget_file_size_interruption() noexcept {
+  int expected = static_cast<int>(Interruption::file_size);
+  pending.compare_exchange_strong(expected, none_pending);
+}
 
 }  // namespace morvit

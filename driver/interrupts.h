@@ -1,28 +1,32 @@
 #pragma once
 
-#include <signal.h>
-
 namespace morvit {
 
 class ReportFile;
 
-// Keyboard interrupts and termination requests end the run at once: the records written
-// so far are saved, "Interrupt" (SIGINT) or "Killed" (SIGTERM) goes to standard error and
-// the process ends with status 1.
+// An interruption from outside (Ctrl-C, a termination request, a hangup, the quit key, the
+// file size limit) ends the run at once: the whole records written so far are saved, a word
+// goes to standard error ("Interrupt", "Killed", "Hangup", "Quit", "File size limit
+// exceeded") and the process ends with status 1.
 void install_interrupt_handlers(ReportFile* console, ReportFile* report);
 void remove_interrupt_handlers();
 
-// Holds SIGINT and SIGTERM back for the lifetime of the object, so that a handler never
-// runs while a report file is being switched or its buffer written.
-class InterruptsBlocked {
+// While one exists, an interruption waits: a report file is being switched, written out or
+// cut, and its records are not whole. When the last one ends, a waiting interruption ends the
+// run. A write that waits (a full pipe) is broken off by the interruption, so the wait is short.
+class CriticalSection {
  public:
-  InterruptsBlocked();
-  ~InterruptsBlocked();
-  InterruptsBlocked(const InterruptsBlocked&) = delete;
-  InterruptsBlocked& operator=(const InterruptsBlocked&) = delete;
-
- private:
-  sigset_t saved_;
+  CriticalSection() noexcept;
+  ~CriticalSection();
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
 };
+
+// True when an interruption waits for the critical section to end.
+bool interruption_pending() noexcept;
+
+// A write failed because the file passed the size limit: the signal that came with it is the
+// write failure itself, reported as such, not an interruption.
+void forget_file_size_interruption() noexcept;
 
 }  // namespace morvit

@@ -1,11 +1,5 @@
 #include "driver/open_for_update.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace morvit {
 
 std::string file_name_of(std::string_view field) {
@@ -13,22 +7,33 @@ std::string file_name_of(std::string_view field) {
   return end == std::string_view::npos ? std::string() : std::string(field.substr(0, end + 1));
 }
 
-int open_for_update(std::string_view name, OpenPurpose purpose) {
-  const std::string path = file_name_of(name);
-  if (path.empty() || path.find('\0') != std::string::npos) return -1;
+platform::Handle open_command_file(std::string_view field) { return platform::open_command_file(file_name_of(field)); }
 
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0 && purpose == OpenPurpose::command_file && (errno == EACCES || errno == EROFS || errno == ETXTBSY)) {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+ReportOpening open_report_file(std::string_view field, ReportPlacement placement,
+                               const platform::FileIdentity& command_file) {
+  ReportOpening opening;
+  platform::Handle file = platform::open_report_file(file_name_of(field), opening.reason);
+  if (file == platform::no_handle) {
+    opening.problem = ReportOpening::Problem::cannot_open;
+    return opening;
   }
-  if (fd < 0) return -1;
-
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    return -1;
+  if (platform::identity(file) == command_file) {
+    platform::close(file);
+    opening.problem = ReportOpening::Problem::is_command_file;
+    return opening;
   }
-  return fd;
+  if (!platform::lock_exclusively(file)) {
+    platform::close(file);
+    opening.problem = ReportOpening::Problem::in_use;
+    return opening;
+  }
+  if (placement == ReportPlacement::after_old_content) {
+    platform::position_at_end(file);
+  } else if (platform::is_regular_file(file)) {
+    platform::truncate(file, 0);
+  }
+  opening.file = file;
+  return opening;
 }
 
 }  // namespace morvit

@@ -3,20 +3,37 @@
 #include <string>
 #include <string_view>
 
-namespace morvit {
+#include "driver/platform.h"
 
-enum class OpenPurpose {
-  command_file,  // read only is enough when the file may not be written
-  report_file,   // must be writable
-};
+namespace morvit {
 
 // The name of an 80-character name field: trailing blanks dropped, leading blanks kept.
 std::string file_name_of(std::string_view field);
 
-// Opens an existing file for reading and writing without truncating it, positioned at its
-// start, or creates it empty when it does not exist. A command file that may be read but
-// not written is opened for reading only. Directories, empty names and files that cannot be
-// opened give -1. The descriptor is the caller's to close.
-int open_for_update(std::string_view name, OpenPurpose purpose);
+// The command file named by an 80-character field, opened for reading only (the run never
+// writes to it), created empty when it does not exist. no_handle for an empty name, a
+// directory, or a file that can be neither read nor created.
+platform::Handle open_command_file(std::string_view field);
+
+// Where the new records of a report file go.
+enum class ReportPlacement {
+  replacing,         // morvit.out and fort.6: the new report replaces the old content at once
+  after_old_content  // a file named by OUT: the old content stays in front
+};
+
+struct ReportOpening {
+  enum class Problem { none, cannot_open, is_command_file, in_use };
+  platform::Handle file = platform::no_handle;
+  Problem problem = Problem::none;
+  std::string reason;  // the system's reason when the file cannot be opened
+};
+
+// Opens the report file named by an 80-character field for reading and writing, creating it
+// when it does not exist. A report never writes over the command file, nor into a file that
+// another run is writing (each report file is locked while the run writes it). The old
+// content of a file that is replaced is dropped at once, so that a run that ends in any way
+// never leaves the new report in front of the old one's tail.
+ReportOpening open_report_file(std::string_view field, ReportPlacement placement,
+                               const platform::FileIdentity& command_file);
 
 }  // namespace morvit

@@ -1,64 +1,107 @@
 #include "driver/output_channel.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "driver/interrupts.h"
 
 namespace morvit {
-void OutputChannel::attach(int fd) {
-  flush();
-  fd_.store(fd);
+
+void OutputChannel::attach(platform::Handle file) {
+  CriticalSection critical;
+  committed_.store(0);
+  sent_.store(0);
+  error_ = 0;
+  base_ = file != platform::no_handle && platform::is_regular_file(file) ? platform::position(file) : -1;
+  file_.store(file);
 }
 
-void OutputChannel::detach() {
-  flush();
-  fd_.store(-1);
+int OutputChannel::detach() {
+  const int error = flush();
+  CriticalSection critical;
+  file_.store(platform::no_handle);
+  return error;
 }
 
-void OutputChannel::write_out(const char* data, std::size_t size) noexcept {
-  const int fd = fd_.load();
-  while (size > 0 && fd >= 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return;  // a failing device: nothing more can be done for these records
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-}
-
-void OutputChannel::append_record(std::string_view record) {
+int OutputChannel::append_record(std::string_view record) {
+  if (error_ != 0) return error_;
   const std::size_t size = record.size() + 2;
   std::size_t used = committed_.load(std::memory_order_relaxed);
   if (used + size > capacity) {
-    flush();
+    if (const int error = flush(); error != 0) return error;
     used = 0;
-    if (size > capacity) {  // longer than the whole buffer: goes out directly
-      InterruptsBlocked guard;
-      write_out(record.data(), record.size());
-      write_out("\r\n", 2);
-      return;
+  }
+  if (size > capacity) {
+    // Longer than the whole buffer (no report record is): out in pieces, then the line end.
+    for (std::size_t at = 0; at < record.size(); at += capacity - 2) {
+      const std::string_view piece = record.substr(at, capacity - 2);
+      std::memcpy(buffer_, piece.data(), piece.size());
+      committed_.store(piece.size(), std::memory_order_release);
+      if (const int error = flush(); error != 0) return error;
     }
+    std::memcpy(buffer_, "\r\n", 2);
+    committed_.store(2, std::memory_order_release);
+    return 0;
   }
   std::memcpy(buffer_ + used, record.data(), record.size());
   buffer_[used + record.size()] = '\r';
   buffer_[used + record.size() + 1] = '\n';
   committed_.store(used + size, std::memory_order_release);
+  return 0;
 }
 
-void OutputChannel::flush() {
-  InterruptsBlocked guard;
-  write_out(buffer_, committed_.load());
-  committed_.store(0);
+int OutputChannel::flush() {
+  CriticalSection critical;
+  if (error_ != 0) return error_;
+  return write_out();
 }
 
-void OutputChannel::flush_from_signal() noexcept {
-  write_out(buffer_, committed_.load(std::memory_order_acquire));
+int OutputChannel::write_out() {
+  const platform::Handle file = file_.load();
+  const std::size_t end = committed_.load();
+  std::size_t sent = sent_.load();
+  while (sent < end && file != platform::no_handle) {
+    const platform::WriteResult result = platform::write(file, buffer_ + sent, end - sent);
+    sent += result.written;
+    sent_.store(sent);
+    if (result.stop == platform::WriteResult::Stop::interrupted) {
+      // The interruption ends the run when the critical section ends; the rest of the
+      // buffer is saved then, without waiting.
+      if (interruption_pending()) return 0;
+      continue;
+    }
+    if (result.stop == platform::WriteResult::Stop::failed) {
+      if (platform::is_file_size_limit(result.error)) forget_file_size_interruption();
+      cut_to_whole_records(sent);
+      error_ = result.error;
+      return error_;
+    }
+  }
+  if (base_ >= 0) base_ += static_cast<std::int64_t>(end);
+  sent_.store(0);
   committed_.store(0);
+  return 0;
+}
+
+void OutputChannel::cut_to_whole_records(std::size_t sent) noexcept {
+  if (base_ < 0) return;
+  std::size_t whole = sent;
+  while (whole > 0 && buffer_[whole - 1] != '\n') --whole;
+  const platform::Handle file = file_.load();
+  platform::truncate(file, base_ + static_cast<std::int64_t>(whole));
+  platform::position_at_end(file);
+}
+
+void OutputChannel::save_from_signal() noexcept {
+  const platform::Handle file = file_.load();
+  if (file == platform::no_handle || error_ != 0) return;
+  const std::size_t end = committed_.load(std::memory_order_acquire);
+  const std::size_t sent = sent_.load();
+  if (sent >= end) return;
+  const std::size_t written = platform::write_without_waiting(file, buffer_ + sent, end - sent);
+  if (sent + written < end) cut_to_whole_records(sent + written);
+  sent_.store(end);
+  committed_.store(0);
+  sent_.store(0);
 }
 
 }  // namespace morvit

@@ -1,63 +1,78 @@
 #include "driver/report_file.h"
 
-#include <unistd.h>
-
 #include "driver/fatal_stop.h"
 #include "driver/interrupts.h"
-#include "driver/open_for_update.h"
 
 namespace morvit {
 
-ReportFile::~ReportFile() { close(); }
+ReportFile::~ReportFile() { close_after_stop(); }
 
-void ReportFile::connect_console() {
+void ReportFile::connect_console(bool quiet_failures) {
   close();
-  InterruptsBlocked guard;
-  channel_.attach(STDOUT_FILENO);
+  CriticalSection critical;
+  channel_.attach(platform::standard_output());
   target_ = Target::console;
+  name_ = "standard output";
+  quiet_failures_ = quiet_failures;
 }
 
-void ReportFile::connect_file(int fd) {
+void ReportFile::connect_file(platform::Handle file, std::string name) {
   close();
-  InterruptsBlocked guard;
-  channel_.attach(fd);
-  fd_ = fd;
+  CriticalSection critical;
+  channel_.attach(file);
+  file_ = file;
+  name_ = std::move(name);
   written_ = false;
+  quiet_failures_ = false;
   target_ = Target::file;
 }
 
-void ReportFile::close() {
-  if (target_ == Target::none) return;
-  InterruptsBlocked guard;
-  channel_.detach();
+void ReportFile::check(int error) {
+  if (error == 0 || quiet_failures_) return;
+  const bool closed_console = target_ == Target::console && platform::standard_output() == platform::no_handle;
+  throw FatalStop("cannot write the report to " + (target_ == Target::console ? name_ : "the report file " + name_) +
+                  ": " + (closed_console ? std::string("standard output is closed") : platform::error_text(error)));
+}
+
+void ReportFile::release() noexcept {
+  CriticalSection critical;
   if (target_ == Target::file) {
     if (written_) {
-      const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-      if (end >= 0) (void)::ftruncate(fd_, end);
+      const std::int64_t end = platform::position(file_);
+      if (end >= 0) platform::truncate(file_, end);
     }
-    ::close(fd_);
-    fd_ = -1;
+    platform::close(file_);
+    file_ = platform::no_handle;
   }
   target_ = Target::none;
 }
 
-void ReportFile::connect_fallback() {
-  const int fd = open_for_update("fort.6", OpenPurpose::report_file);
-  if (fd < 0) throw FatalStop("cannot open the report file fort.6");
-  connect_file(fd);
+void ReportFile::close() {
+  if (target_ == Target::none) return;
+  const int error = channel_.detach();
+  release();
+  check(error);
+}
+
+void ReportFile::close_after_stop() noexcept {
+  if (target_ == Target::none) return;
+  (void)channel_.detach();
+  release();
 }
 
 void ReportFile::write_record(std::string_view record) {
-  if (target_ == Target::none) connect_fallback();
+  if (target_ == Target::none && fallback_ != nullptr) fallback_(*this, fallback_context_);
   written_ = true;
-  channel_.append_record(record);
+  check(channel_.append_record(record));
 }
 
+void ReportFile::flush() { check(channel_.flush()); }
+
 void ReportFile::save_from_signal() noexcept {
-  channel_.flush_from_signal();
+  channel_.save_from_signal();
   if (target_ == Target::file && written_) {
-    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-    if (end >= 0) (void)::ftruncate(fd_, end);
+    const std::int64_t end = platform::position(file_);
+    if (end >= 0) platform::truncate(file_, end);
   }
 }
 

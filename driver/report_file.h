@@ -1,15 +1,21 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "driver/output_channel.h"
+#include "driver/platform.h"
 #include "recordio/record_sink.h"
 
 namespace morvit {
 
-// Where the records of a report stream go: nowhere yet, the console (standard output),
-// or a file opened by the run. A written file is cut after its last record when it is
-// closed, so older, longer content never survives behind a new report.
+// Where the records of a report stream go: nowhere yet, the console (standard output), or a
+// file opened by the run. A written file is cut after its last record when it is closed, so
+// older, longer content never survives behind a new report.
+//
+// A write that fails is a fatal stop naming the file and the system's reason; the file keeps
+// the whole records written before. Only the start-up console, which is not a report, lets
+// its writes fail quietly (a console that was closed or went away).
 class ReportFile final : public RecordSink {
  public:
   ReportFile() = default;
@@ -17,16 +23,27 @@ class ReportFile final : public RecordSink {
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
 
-  void connect_console();
-  // Takes ownership of `fd`; records go to its current position.
-  void connect_file(int fd);
+  // Standard output. `quiet_failures` for the start-up console lines.
+  void connect_console(bool quiet_failures = false);
+  // Takes ownership of `file` (named `name` in diagnostics); records go to its current position.
+  void connect_file(platform::Handle file, std::string name);
   // Writes out what is buffered; a written file is cut after its last record and closed.
+  // A write that fails is a fatal stop.
   void close();
+  // As close(), but after a fatal stop: a failing write changes nothing more.
+  void close_after_stop() noexcept;
 
   // A record written while nothing is connected first connects the file "fort.6" in the
-  // working directory (a fatal stop when even that cannot be opened).
+  // working directory (see set_fallback).
   void write_record(std::string_view record) override;
-  void flush() { channel_.flush(); }
+  void flush();
+
+  // What connects the fallback report when a record is written with nothing connected.
+  using Fallback = void (*)(ReportFile& report, void* context);
+  void set_fallback(Fallback fallback, void* context) {
+    fallback_ = fallback;
+    fallback_context_ = context;
+  }
 
   // Async-signal-safe: writes out the buffered records and cuts a written file after them.
   void save_from_signal() noexcept;
@@ -34,12 +51,17 @@ class ReportFile final : public RecordSink {
  private:
   enum class Target { none, console, file };
 
-  void connect_fallback();
+  void check(int error);
+  void release() noexcept;
 
   OutputChannel channel_;
   Target target_ = Target::none;
-  int fd_ = -1;
+  platform::Handle file_ = platform::no_handle;
+  std::string name_;
   bool written_ = false;
+  bool quiet_failures_ = false;
+  Fallback fallback_ = nullptr;
+  void* fallback_context_ = nullptr;
 };
 
 }  // namespace morvit

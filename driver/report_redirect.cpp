@@ -1,9 +1,7 @@
 #include "driver/report_redirect.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "driver/banner.h"
+#include "driver/fatal_stop.h"
 #include "driver/open_for_update.h"
 
 namespace morvit {
@@ -17,27 +15,42 @@ bool names_device(std::string_view name_field) {
   return name == "CON" || name == "PRN";
 }
 
+[[noreturn]] void stop_for(const ReportOpening& opening, const std::string& name) {
+  switch (opening.problem) {
+    case ReportOpening::Problem::is_command_file:
+      throw FatalStop("the report file " + name + " is the command file; rename the command file");
+    case ReportOpening::Problem::in_use:
+      throw FatalStop("the report file " + name +
+                      " is in use by another run of MORVIT; wait for it to end, or run in another directory");
+    default: throw FatalStop("cannot open the report file " + name + " for writing: " + opening.reason);
+  }
+}
+
+// A report file that the run replaces: every problem is a fatal stop.
+void connect_replacing(RunContext& run, const std::string& name) {
+  const ReportOpening opening = open_report_file(name, ReportPlacement::replacing, run.command_identity);
+  if (opening.problem != ReportOpening::Problem::none) stop_for(opening, name);
+  run.report.connect_file(opening.file, name);
+}
+
 }  // namespace
 
-bool is_command_file(const RunContext& run, int fd) {
-  struct stat info {};
-  return ::fstat(fd, &info) == 0 && info.st_dev == run.command_device && info.st_ino == run.command_inode;
-}
+void connect_main_report(RunContext& run) { connect_replacing(run, "morvit.out"); }
+
+void connect_fallback_report(RunContext& run) { connect_replacing(run, "fort.6"); }
 
 bool redirect_report(RunContext& run, std::string_view name_field) {
   run.report.close();
   if (names_device(name_field)) {
     run.report.connect_console();
   } else {
-    const int fd = open_for_update(name_field, OpenPurpose::report_file);
-    if (fd < 0) return false;
-    if (is_command_file(run, fd)) {  // appending the report would change the commands being read
-      ::close(fd);
-      return false;
-    }
-    // New lines follow the old content; a new or empty file is written from its start.
-    (void)::lseek(fd, 0, SEEK_END);
-    run.report.connect_file(fd);
+    const ReportOpening opening =
+        open_report_file(name_field, ReportPlacement::after_old_content, run.command_identity);
+    if (opening.problem == ReportOpening::Problem::in_use) stop_for(opening, file_name_of(name_field));
+    // A file that cannot be opened, or the command file itself (appending the report would
+    // change the commands being read), gives the read-error block.
+    if (opening.problem != ReportOpening::Problem::none) return false;
+    run.report.connect_file(opening.file, file_name_of(name_field));
   }
   write_banner(run.report, read_stamp());
   return true;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <string>
 
 #include "driver/data_matrix.h"
+#include "driver/platform.h"
 #include "driver/report_file.h"
 #include "driver/run_listener.h"
 #include "driver/settings.h"
@@ -18,9 +18,10 @@ struct RunContext {
   explicit RunContext(CommandFile file) : command(std::move(file)) {}
 
   CommandFile command;
+  // The command file as the user named it, for messages.
+  std::string command_name;
   // Identity of the command file, so that no report is ever written over it.
-  dev_t command_device = 0;
-  ino_t command_inode = 0;
+  platform::FileIdentity command_identity;
 
   ReportFile report;
   Settings settings;

@@ -1,11 +1,7 @@
 #include "driver/run_driver.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "analysis/fit_table.h"
@@ -14,6 +10,7 @@
 #include "driver/fatal_stop.h"
 #include "driver/interrupts.h"
 #include "driver/open_for_update.h"
+#include "driver/platform.h"
 #include "driver/report_messages.h"
 #include "driver/report_redirect.h"
 #include "driver/run_summary.h"
@@ -32,16 +29,6 @@ std::string command_file_field(const std::string& argument) {
   std::string field = argument;
   field.resize(name_length, ' ');
   return field;
-}
-
-void open_report(RunContext& run) {
-  const int fd = open_for_update("morvit.out", OpenPurpose::report_file);
-  if (fd < 0) throw FatalStop("cannot open the report file morvit.out for writing");
-  if (is_command_file(run, fd)) {
-    ::close(fd);
-    throw FatalStop("the report file morvit.out is the command file; rename the command file");
-  }
-  run.report.connect_file(fd);  // no positioning: the new report replaces the old one
 }
 
 // Summary and table, after FIN.
@@ -75,7 +62,7 @@ int run(RunContext& run, ReportFile& console) {
   const Stamp stamp = read_stamp();
   write_banner(console, stamp);
   console.flush();
-  open_report(run);
+  connect_main_report(run);
   write_banner(run.report, stamp);
 
   const LoopEnd end = run_command_loop(run);
@@ -91,42 +78,55 @@ int run(RunContext& run, ReportFile& console) {
   return 0;
 }
 
+void connect_fallback(ReportFile& /*report*/, void* run) { connect_fallback_report(*static_cast<RunContext*>(run)); }
+
+void print_diagnostic(const std::string& text) { platform::write_standard_error("morvit: " + text + "\n"); }
+
 }  // namespace
 
 int run_morvit(const RunOptions& options) {
   static const Format two_empty_lines("(/)");
-  // A console that goes away (a closed pipe) must not kill the run: the report file is
-  // still to be written. Writes to it then simply fail.
-  std::signal(SIGPIPE, SIG_IGN);
+  platform::prepare_process();
   ReportFile console;
-  console.connect_console();
+  console.connect_console(/*quiet_failures=*/true);
+  // Opening a FIFO waits for its writer: an interruption there ends the run as anywhere else.
+  install_interrupt_handlers(&console, nullptr);
   write_formatted(console, two_empty_lines, {});
 
-  const int fd = open_for_update(command_file_field(options.command_file), OpenPurpose::command_file);
-  if (fd < 0) {
+  const std::string field = command_file_field(options.command_file);
+  const platform::Handle file = open_command_file(field);
+  if (file == platform::no_handle) {
     write_free_form(console, {"Input filename missing or invalid.  Program stopped."});
     console.close();
+    remove_interrupt_handlers();
     return 0;
   }
-  struct stat info {};
-  (void)::fstat(fd, &info);
-  auto context = std::make_unique<RunContext>(CommandFile(fd));
-  context->command_device = info.st_dev;
-  context->command_inode = info.st_ino;
-  RunListener no_listener;
-  context->listener = options.listener != nullptr ? options.listener : &no_listener;
 
-  install_interrupt_handlers(&console, &context->report);
   int status = 0;
+  std::unique_ptr<RunContext> context;
+  RunListener no_listener;
   try {
+    const platform::FileIdentity identity = platform::identity(file);
+    std::unique_ptr<ByteSource> source = platform::command_file_source(file);
+    context = std::make_unique<RunContext>(CommandFile(std::move(source)));
+    context->command_name = file_name_of(field);
+    context->command_identity = identity;
+    context->listener = options.listener != nullptr ? options.listener : &no_listener;
+    context->report.set_fallback(connect_fallback, context.get());
+    install_interrupt_handlers(&console, &context->report);
     status = run(*context, console);
   } catch (const FatalStop& stop) {
-    context->report.close();
-    console.close();
-    std::fprintf(stderr, "morvit: %s\n", stop.what());
+    if (context) context->report.close_after_stop();
+    console.close_after_stop();
+    print_diagnostic(stop.what());
+    status = fatal_stop_status;
+  } catch (const std::bad_alloc&) {
+    if (context) context->report.close_after_stop();
+    console.close_after_stop();
+    print_diagnostic("out of memory; the run was stopped");
     status = fatal_stop_status;
   }
-  console.close();
+  console.close_after_stop();
   remove_interrupt_handlers();
   return status;
 }

@@ -1,10 +1,8 @@
 #include "recordio/command_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace morvit {
@@ -12,59 +10,18 @@ namespace morvit {
 namespace {
 
 constexpr std::size_t command_line_width = 80;
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-CommandFile::CommandFile(int fd) : CommandFile(fd, default_block_size) {}
-
-CommandFile::CommandFile(int fd, std::size_t block_size) : fd_(fd), block_size_(std::max<std::size_t>(block_size, 1)) {
+CommandFile::CommandFile(std::unique_ptr<ByteSource> source, std::size_t block_size)
+    : source_(std::move(source)), block_size_(std::max<std::size_t>(block_size, 1)) {
   buffer_.resize(block_size_);
 }
 
-CommandFile CommandFile::from_text(std::string text) { return from_text(std::move(text), default_block_size); }
-
 CommandFile CommandFile::from_text(std::string text, std::size_t block_size) {
-  CommandFile file;
-  file.text_ = std::move(text);
-  file.block_size_ = std::max<std::size_t>(block_size, 1);
-  file.buffer_.resize(file.block_size_);
-  return file;
-}
-
-CommandFile::CommandFile(CommandFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      text_(std::move(other.text_)),
-      text_pos_(other.text_pos_),
-      block_size_(other.block_size_),
-      buffer_(std::move(other.buffer_)),
-      pos_(std::exchange(other.pos_, 0)),
-      len_(std::exchange(other.len_, 0)),
-      ended_(other.ended_),
-      failed_(other.failed_) {}
-
-CommandFile& CommandFile::operator=(CommandFile&& other) noexcept {
-  if (this != &other) {
-    release();
-    fd_ = std::exchange(other.fd_, -1);
-    text_ = std::move(other.text_);
-    text_pos_ = other.text_pos_;
-    block_size_ = other.block_size_;
-    buffer_ = std::move(other.buffer_);
-    pos_ = std::exchange(other.pos_, 0);
-    len_ = std::exchange(other.len_, 0);
-    ended_ = other.ended_;
-    failed_ = other.failed_;
-  }
-  return *this;
-}
-
-CommandFile::~CommandFile() { release(); }
-
-void CommandFile::release() noexcept {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  const std::size_t piece = std::max<std::size_t>(block_size, 1);
+  return CommandFile(std::make_unique<TextSource>(std::move(text), piece), piece);
 }
 
 ReadStatus CommandFile::fetch() {
@@ -75,6 +32,7 @@ ReadStatus CommandFile::fetch() {
   const std::size_t unread = len_ - pos_;
   if (pos_ > 0) {
     if (unread > 0) std::memmove(buffer_.data(), buffer_.data() + pos_, unread);
+    buffer_offset_ += pos_;
     pos_ = 0;
     len_ = unread;
   }
@@ -82,37 +40,34 @@ ReadStatus CommandFile::fetch() {
   // while keeping a whole block unconsumed.
   if (len_ + block_size_ > buffer_.size()) buffer_.resize(len_ + block_size_);
 
-  char* const dest = buffer_.data() + len_;
-  if (fd_ < 0) {
-    const std::size_t n = std::min(block_size_, text_.size() - text_pos_);
-    if (n == 0) {
-      ended_ = true;
-      return ReadStatus::end_of_file;
-    }
-    std::memcpy(dest, text_.data() + text_pos_, n);
-    text_pos_ += n;
-    len_ += n;
+  const long n = source_ ? source_->read(buffer_.data() + len_, block_size_) : 0;
+  if (n > 0) {
+    len_ += static_cast<std::size_t>(n);
     return ReadStatus::ok;
   }
+  if (n == 0) {
+    ended_ = true;
+    return ReadStatus::end_of_file;
+  }
+  failed_ = true;
+  return ReadStatus::read_failed;
+}
 
-  for (;;) {
-    const ssize_t n = ::read(fd_, dest, block_size_);
-    if (n > 0) {
-      len_ += static_cast<std::size_t>(n);
-      return ReadStatus::ok;
-    }
-    if (n == 0) {
-      ended_ = true;
-      return ReadStatus::end_of_file;
-    }
-    if (errno != EINTR) {
-      failed_ = true;
-      return ReadStatus::read_failed;
-    }
+void CommandFile::skip_byte_order_mark() {
+  at_start_ = false;
+  // Wait only as long as what has arrived could still be the mark.
+  while (len_ - pos_ < byte_order_mark.size() &&
+         byte_order_mark.starts_with(std::string_view(cursor(), len_ - pos_)) && fetch() == ReadStatus::ok) {
+  }
+  if (std::string_view(cursor(), len_ - pos_).starts_with(byte_order_mark)) {
+    advance_to(cursor() + byte_order_mark.size());
+    line_start_ = offset_of(cursor());
   }
 }
 
 ReadStatus CommandFile::read_command_line(std::string& line) {
+  if (at_start_) skip_byte_order_mark();
+  command_line_number_ = line_;
   line.assign(command_line_width, ' ');
   std::size_t length = 0;    // characters of the line seen so far (may exceed 80)
   bool last_was_cr = false;  // the last character seen was a CR
@@ -131,6 +86,7 @@ ReadStatus CommandFile::read_command_line(std::string& line) {
     }
     if (lf != nullptr) {
       advance_to(stop + 1);
+      line_begins_at(stop + 1);
       // The CR of a CR LF belongs to the line end, not to the line.
       if (last_was_cr && length <= command_line_width) line[length - 1] = ' ';
       return ReadStatus::ok;
@@ -146,7 +102,9 @@ ReadStatus CommandFile::skip_line() {
     const char* const p = cursor();
     const char* const lim = limit();
     if (const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(lim - p))) {
-      advance_to(static_cast<const char*>(lf) + 1);
+      const char* const next = static_cast<const char*>(lf) + 1;
+      advance_to(next);
+      line_begins_at(next);
       return ReadStatus::ok;
     }
     advance_to(lim);

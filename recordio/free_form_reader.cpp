@@ -1,5 +1,7 @@
 #include "recordio/free_form_reader.h"
 
+#include <algorithm>
+
 #include "recordio/decimal_conversion.h"
 
 namespace morvit {
@@ -35,6 +37,12 @@ class Cursor {
   const char* limit() const { return lim_; }
   // Consumes the characters before p, which lies in [position(), limit()].
   void skip_to(const char* p) { p_ = p; }
+  // The cursor has just passed a line end.
+  void line_begins_here() { file_.line_begins_at(p_); }
+  FilePosition file_position() const { return file_.position_of(p_); }
+  std::uint64_t file_offset() const { return file_.offset_of(p_); }
+  // The character after the one at the cursor if it is buffered, without reading more.
+  int buffered_second() const { return lim_ - p_ >= 2 ? static_cast<unsigned char>(p_[1]) : no_char; }
 
   // Length of the line end that starts at the cursor, c being peek(): 1 for LF, 2 for CR LF,
   // 0 when no line end starts here (a lone CR is an ordinary character).
@@ -81,6 +89,7 @@ int skip_blanks_and_line_ends(Cursor& cur) {
     const int n = cur.line_end(c);
     if (n == 0) return c;
     cur.skip(n);
+    cur.line_begins_here();
   }
 }
 
@@ -88,6 +97,7 @@ struct Field {
   Item item = Item::null;  // number or null
   double value = 0.0;
   std::uint64_t repeat = 1;  // how many targets the field serves
+  bool whole_number = false;  // digits only (after an optional sign): no point, no exponent
 };
 
 // The common field, read without the general rules: an optional sign and at most 15
@@ -121,6 +131,7 @@ bool read_plain_number(Cursor& cur, Field& field) {
   field.item = Item::number;
   field.value = negative ? -value : value;
   field.repeat = 1;
+  field.whole_number = decimals == 0 && p[-1] != '.';
   cur.skip_to(p);
   return true;
 }
@@ -141,17 +152,19 @@ bool read_field(Cursor& cur, bool repeat_allowed, Field& field) {
 
   SignificantDigits mantissa;
   bool has_digits = false;
+  int integer_digits = 0;
   while (is_digit(c)) {
     mantissa.add_integer_digit(static_cast<char>(c));
     has_digits = true;
+    ++integer_digits;
     cur.skip();
     c = cur.peek();
   }
 
-  if (c == '*') {
-    // A repeat count: an unsigned integer, not all zeros, of at most 40 significant digits,
-    // directly before the "*".
-    if (!repeat_allowed || has_sign || !mantissa.any() || mantissa.excess()) return false;
+  if (c == '*' && repeat_allowed) {
+    // A repeat count: an unsigned integer, not all zeros, of at most 40 digits (leading zeros
+    // included), directly before the "*".
+    if (has_sign || !mantissa.any() || integer_digits > SignificantDigits::max_digits) return false;
     field.repeat = mantissa.saturated_integer();
     cur.skip();
     c = cur.peek();
@@ -162,7 +175,9 @@ bool read_field(Cursor& cur, bool repeat_allowed, Field& field) {
     return read_field(cur, false, field);
   }
 
+  bool has_point = false;
   if (c == '.') {
+    has_point = true;
     cur.skip();
     c = cur.peek();
     while (is_digit(c)) {
@@ -212,10 +227,11 @@ bool read_field(Cursor& cur, bool repeat_allowed, Field& field) {
     if (exponent > max_exponent) return false;
   }
 
-  // A "*" after a signed, fractional or scaled number is a malformed repeat count.
-  if (c == '*') return false;
-
+  // The number ends at the first character that does not fit, also at a "*" (a repeat
+  // count that is signed, fractional or scaled, or one inside the value of a repeat): the
+  // "*" stays for the next target, which it cannot begin.
   field.item = Item::number;
+  field.whole_number = !has_point && !has_exponent;
   field.value =
       decimal_to_double(negative, mantissa.digits(), mantissa.exponent() + (exponent_negative ? -exponent : exponent));
   return true;
@@ -247,11 +263,19 @@ ReadStatus FreeFormReader::next(Item& item, double& value) {
         item = Item::quit;
         return ReadStatus::ok;
       }
+      field_position_ = cur.file_position();
+      const std::uint64_t field_offset = cur.file_offset();
       Field field;
-      if (!read_plain_number(cur, field) && !read_field(cur, true, field)) return fail(ReadStatus::read_failed);
+      if (!read_plain_number(cur, field) && !read_field(cur, true, field)) {
+        note_failed_field(field_offset, cur.position(), cur.limit());
+        return fail(ReadStatus::read_failed);
+      }
       current_item_ = field.item;
       current_value_ = field.value;
       repeat_left_ = field.repeat;
+      // "0,8": digits, a comma and a digit without a blank, as a decimal comma is written.
+      decimal_comma_ = field.whole_number && field.repeat == 1 && cur.peek() == ',' &&
+                       is_digit(cur.buffered_second());
     }
     item = current_item_;
     value = current_value_;
@@ -268,6 +292,15 @@ ReadStatus FreeFormReader::next(Item& item, double& value) {
   }
   if (in_.failed()) return fail(ReadStatus::read_failed);
   return ReadStatus::ok;
+}
+
+void FreeFormReader::note_failed_field(std::uint64_t start_offset, const char* stop, const char* limit) {
+  const char* start = in_.buffered_at(start_offset);
+  if (start == nullptr || start > stop) start = stop;
+  // The field up to the first blank, separator or line end after it, at most 24 characters.
+  const char* end = stop;
+  while (end != limit && !is_blank(*end) && *end != ',' && *end != '/' && *end != '\n' && *end != '\r') ++end;
+  failed_text_.assign(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - start, 24)));
 }
 
 ReadStatus FreeFormReader::finish() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "recordio/command_file.h"
 #include "recordio/read_status.h"
@@ -40,7 +41,18 @@ class FreeFormReader {
   // (end_of_file if the file ends while skipping).
   ReadStatus finish();
 
+  // Where the field that served the last target began; after read_failed, where the field
+  // that could not be read began.
+  FilePosition field_position() const { return field_position_; }
+  // After read_failed for a malformed field: its first characters, as written.
+  const std::string& failed_text() const { return failed_text_; }
+  // The field that served the last target was a whole number followed directly by a comma
+  // and a digit ("0,8"), as a decimal comma is written.
+  bool before_decimal_comma() const { return decimal_comma_; }
+
  private:
+  void note_failed_field(std::uint64_t start_offset, const char* stop, const char* limit);
+
   ReadStatus fail(ReadStatus status) {
     status_ = status;
     return status;
@@ -52,6 +64,9 @@ class FreeFormReader {
   std::uint64_t repeat_left_ = 0;  // targets that still take the current item, this one included
   Item current_item_ = Item::null;
   double current_value_ = 0.0;
+  FilePosition field_position_;
+  std::string failed_text_;
+  bool decimal_comma_ = false;
 };
 
 // Reads targets.size() values into consecutive targets (nulls and "/" leave targets unchanged)

@@ -103,7 +103,7 @@ TEST(CommandFile, ReadsFromADescriptorAndClosesIt) {
   ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
   ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
   {
-    CommandFile file(fd, 16);
+    CommandFile file = testing::file_on(fd, 16);
     std::string line;
     ASSERT_EQ(file.read_command_line(line), ReadStatus::ok);
     EXPECT_EQ(line, columns("dat 3 1"));
@@ -120,7 +120,7 @@ TEST(CommandFile, ReadsFromADescriptorAndClosesIt) {
 TEST(CommandFile, DirectoryFailsToRead) {
   const int fd = ::open("/tmp", O_RDONLY | O_DIRECTORY);
   ASSERT_GE(fd, 0);
-  CommandFile file(fd);
+  CommandFile file = testing::file_on(fd);
   std::string line;
   EXPECT_EQ(file.read_command_line(line), ReadStatus::read_failed);
   EXPECT_TRUE(file.failed());
@@ -142,7 +142,7 @@ TEST(CommandFile, MovedFileGoesOnWhereItWas) {
 
 TEST(CommandFile, LineFromAPipeIsReturnedBeforeTheWriterIsDone) {
   testing::PipeFeed feed;
-  CommandFile file(feed.take_read_end());
+  CommandFile file = testing::file_on(feed.take_read_end());
   feed.write("MER 0.05\r\nCOM PART");
   std::string line;
   auto status = feed.returns_without_more_data([&] { return file.read_command_line(line); });

@@ -129,10 +129,18 @@ INSTANTIATE_TEST_SUITE_P(
         StatementCase{"HugeRepeatCount", "99999999999999999999999*7\nN\n", {7, 7}, {}, "N"},
         StatementCase{"FortyDigitCount", std::string("1") + std::string(39, '0') + "*7\nN\n", {7}, {}, "N"},
         StatementCase{"FortyOneDigitCount", std::string("1") + std::string(40, '0') + "*7\n", {U}, failed},
+        StatementCase{"FortyOneDigitsWithLeadingZeros", std::string(40, '0') + "2*0.5\n", {U}, failed},
         StatementCase{"ZeroCount", "0*4\n", {U}, failed}, StatementCase{"StarFirst", "*4\n", {U}, failed},
         StatementCase{"NegativeCount", "-2*4\n", {U}, failed}, StatementCase{"SignedCount", "+2*4\n", {U}, failed},
-        StatementCase{"FractionalCount", "2.0*4\n", {U}, failed},
-        StatementCase{"RepeatOfRepeat", "2*3*4\n", {U, U}, failed},
+        // A number ends at a "*" that cannot make it a repeat count; the "*" cannot begin
+        // the next value, and after the last one it is skipped with the rest of the line.
+        StatementCase{"FractionalCountIsANumber", "2.0*4\nN\n", {2}, {}, "N"},
+        StatementCase{"StarAfterLastValue", "0.3 2.5*3\nN\n", {0.3, 2.5}, {}, "N"},
+        StatementCase{"StarAfterPoint", "2.*3\nN\n", {2}, {}, "N"},
+        StatementCase{"StarAfterExponent", "1E-1*2\nN\n", {0.1}, {}, "N"},
+        StatementCase{"StarBeginsNextValue", "2.0*4\n", {2, U}, failed},
+        StatementCase{"RepeatOfRepeat", "2*3*0.5\nN\n", {3, 3}, {}, "N"},
+        StatementCase{"RepeatOfRepeatThenMore", "2*3*4\n", {3, 3, U}, failed},
         StatementCase{"RepeatOfLetter", "2*X\n", {U, U}, failed},
         StatementCase{"RepeatedValueThenFailure", "2*1 X\n", {1, 1, U}, failed}),
     case_name);
@@ -242,10 +250,10 @@ TEST(FreeFormReader, RepeatDoesNotCarryIntoNextStatement) {
 TEST(FreeFormReader, DirectoryFailsToRead) {
   const int fd = ::open("/tmp", O_RDONLY | O_DIRECTORY);
   ASSERT_GE(fd, 0);
-  CommandFile file(fd);
+  CommandFile file = testing::file_on(fd);
   std::vector<double> targets(2, U);
   EXPECT_EQ(free_form_read(file, targets), ReadStatus::read_failed);
-  CommandFile again(::open("/tmp", O_RDONLY | O_DIRECTORY));
+  CommandFile again = testing::file_on(::open("/tmp", O_RDONLY | O_DIRECTORY));
   EXPECT_EQ(free_form_read(again, {}), ReadStatus::read_failed) << "even with no targets";
 }
 
@@ -309,7 +317,7 @@ TEST(FreeFormReader, ConversionIsCorrectlyRounded) {
 
 TEST(FreeFormReader, StatementFromAPipeEndsWithoutWaitingForTheWriter) {
   testing::PipeFeed feed;
-  CommandFile file(feed.take_read_end());
+  CommandFile file = testing::file_on(feed.take_read_end());
   feed.write("0.5 0.75\n1\nFIN");
   std::vector<double> targets(2, U);
   const ReadStatus status = feed.returns_without_more_data([&] { return free_form_read(file, targets); });

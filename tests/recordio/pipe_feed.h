@@ -9,9 +9,29 @@
 #include <chrono>
 #include <future>
 #include <string_view>
+#include <memory>
 #include <utility>
 
+#include "recordio/command_file.h"
+
 namespace morvit::testing {
+
+// A command file read from a descriptor, which it closes at the end, as the program reads one.
+class DescriptorSource final : public ByteSource {
+ public:
+  explicit DescriptorSource(int fd) : fd_(fd) {}
+  ~DescriptorSource() override { ::close(fd_); }
+  DescriptorSource(const DescriptorSource&) = delete;
+  DescriptorSource& operator=(const DescriptorSource&) = delete;
+  long read(char* dest, std::size_t size) override { return static_cast<long>(::read(fd_, dest, size)); }
+
+ private:
+  int fd_;
+};
+
+inline CommandFile file_on(int fd, std::size_t block_size = CommandFile::default_block_size) {
+  return CommandFile(std::make_unique<DescriptorSource>(fd), block_size);
+}
 
 class PipeFeed {
  public:

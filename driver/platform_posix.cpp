@@ -1,0 +1,239 @@
+// The operating system for Linux, macOS and other POSIX systems.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+#include "driver/platform.h"
+
+namespace morvit::platform {
+namespace {
+
+// Which standard streams were closed when the process started (and now hold the null device).
+std::array<bool, 3> closed_at_start{};
+
+int descriptor(Handle file) { return static_cast<int>(file); }
+
+class DescriptorSource final : public ByteSource {
+ public:
+  explicit DescriptorSource(int fd) : fd_(fd) {}
+  ~DescriptorSource() override { ::close(fd_); }
+  DescriptorSource(const DescriptorSource&) = delete;
+  DescriptorSource& operator=(const DescriptorSource&) = delete;
+
+  long read(char* dest, std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, dest, size);
+      if (n >= 0) return static_cast<long>(n);
+      if (errno != EINTR) return -1;
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+bool is_directory(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+constexpr std::array<int, 5> interruption_signals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
+
+std::atomic<InterruptionHandler> installed_handler{nullptr};
+
+Interruption interruption_of(int signal_number) {
+  switch (signal_number) {
+    case SIGINT: return Interruption::keyboard;
+    case SIGHUP: return Interruption::hangup;
+    case SIGQUIT: return Interruption::quit;
+    case SIGXFSZ: return Interruption::file_size;
+    default: return Interruption::termination;
+  }
+}
+
+extern "C" void on_signal(int signal_number) {
+  if (InterruptionHandler handler = installed_handler.load()) handler(interruption_of(signal_number));
+}
+
+}  // namespace
+
+void prepare_process() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      // The lowest free descriptor is this one, as every lower one is open.
+      const int taken = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+      closed_at_start[static_cast<std::size_t>(fd)] = true;
+      if (taken != fd && taken >= 0) ::close(taken);
+    }
+  }
+  // A console that goes away (a closed pipe) must not end the run: the report file is still
+  // to be written. Writes to the console then simply fail.
+  ::signal(SIGPIPE, SIG_IGN);
+}
+
+Handle standard_output() { return closed_at_start[1] ? no_handle : STDOUT_FILENO; }
+
+void write_standard_error(std::string_view text) noexcept {
+  if (closed_at_start[2]) return;
+  const char* data = text.data();
+  std::size_t size = text.size();
+  while (size > 0) {
+    const ssize_t n = ::write(STDERR_FILENO, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+Handle open_command_file(const std::string& name) {
+  if (name.empty() || name.find('\0') != std::string::npos) return no_handle;
+  // Read only: the run never writes to its command file, and a pipe or FIFO then ends
+  // when its writer is done.
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return no_handle;
+  if (is_directory(fd)) {
+    ::close(fd);
+    return no_handle;
+  }
+  return fd;
+}
+
+Handle open_report_file(const std::string& name, std::string& reason) {
+  if (name.empty() || name.find('\0') != std::string::npos) {
+    reason = "no file name";
+    return no_handle;
+  }
+  const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    reason = error_text(errno);
+    return no_handle;
+  }
+  if (is_directory(fd)) {
+    ::close(fd);
+    reason = error_text(EISDIR);
+    return no_handle;
+  }
+  return fd;
+}
+
+std::unique_ptr<ByteSource> command_file_source(Handle file) {
+  return std::make_unique<DescriptorSource>(descriptor(file));
+}
+
+FileIdentity identity(Handle file) {
+  struct stat info {};
+  if (::fstat(descriptor(file), &info) != 0) return {};
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool is_regular_file(Handle file) {
+  struct stat info {};
+  return ::fstat(descriptor(file), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool lock_exclusively(Handle file) {
+  for (;;) {
+    if (::flock(descriptor(file), LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EINTR) continue;
+    // Only a lock held elsewhere refuses; file systems without locks let the run go on.
+    return errno != EWOULDBLOCK;
+  }
+}
+
+std::int64_t position(Handle file) { return static_cast<std::int64_t>(::lseek(descriptor(file), 0, SEEK_CUR)); }
+
+void position_at_end(Handle file) { (void)::lseek(descriptor(file), 0, SEEK_END); }
+
+void truncate(Handle file, std::int64_t size) noexcept { (void)::ftruncate(descriptor(file), static_cast<off_t>(size)); }
+
+void close(Handle file) noexcept { ::close(descriptor(file)); }
+
+WriteResult write(Handle file, const char* data, std::size_t size) noexcept {
+  const int fd = descriptor(file);
+  for (;;) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n >= 0) return {static_cast<std::size_t>(n), WriteResult::Stop::none, 0};
+    if (errno == EINTR) return {0, WriteResult::Stop::interrupted, 0};
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return {0, WriteResult::Stop::failed, errno};
+    // A stream that someone else made non-blocking: wait until it takes more.
+    struct pollfd ready {fd, POLLOUT, 0};
+    if (::poll(&ready, 1, -1) < 0 && errno == EINTR) return {0, WriteResult::Stop::interrupted, 0};
+  }
+}
+
+std::size_t write_without_waiting(Handle file, const char* data, std::size_t size) noexcept {
+  const int fd = descriptor(file);
+  std::size_t written = 0;
+  while (written < size) {
+    // A pipe that reports room takes PIPE_BUF bytes without blocking; a file on disk
+    // always does.
+    struct pollfd ready {fd, POLLOUT, 0};
+    if (::poll(&ready, 1, 100) <= 0 || (ready.revents & POLLOUT) == 0) break;
+    const std::size_t chunk = size - written < PIPE_BUF ? size - written : PIPE_BUF;
+    const ssize_t n = ::write(fd, data + written, chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  return written;
+}
+
+std::string error_text(int error) { return std::strerror(error); }
+
+bool is_file_size_limit(int error) { return error == EFBIG; }
+
+LocalTime local_time() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+void install_interruption_handler(InterruptionHandler handler) {
+  installed_handler.store(handler);
+  struct sigaction action {};
+  action.sa_handler = on_signal;
+  // No SA_RESTART: a write that waits on a full pipe returns, so that the run can end.
+  action.sa_flags = 0;
+  sigemptyset(&action.sa_mask);
+  for (int signal_number : interruption_signals) sigaddset(&action.sa_mask, signal_number);
+  for (int signal_number : interruption_signals) {
+    struct sigaction previous {};
+    sigaction(signal_number, nullptr, &previous);
+    // A signal ignored by whoever started the run (nohup, a background job) stays ignored.
+    if (previous.sa_handler == SIG_IGN && signal_number != SIGXFSZ) continue;
+    sigaction(signal_number, &action, nullptr);
+  }
+}
+
+void remove_interruption_handler() {
+  for (int signal_number : interruption_signals) {
+    struct sigaction current {};
+    sigaction(signal_number, nullptr, &current);
+    if (current.sa_handler != on_signal) continue;
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal_number, &action, nullptr);
+  }
+  installed_handler.store(nullptr);
+}
+
+void interrupt_waiting_write() noexcept {
+  // The signal that brought the interruption has already ended the waiting write.
+}
+
+[[noreturn]] void exit_now(int status) noexcept { ::_exit(status); }
+
+}  // namespace morvit::platform
