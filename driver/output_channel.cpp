@@ -59,7 +59,7 @@ int OutputChannel::write_out() {
   const platform::Handle file = file_.load();
   const std::size_t end = committed_.load();
   std::size_t sent = sent_.load();
-  while (sent < end && file != platform::no_handle) {
+  while (sent < end) {
     const platform::WriteResult result = platform::write(file, buffer_ + sent, end - sent);
     sent += result.written;
     sent_.store(sent);

@@ -69,10 +69,11 @@ extern "C" void on_signal(int signal_number) {
 
 void prepare_process() {
   for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+    const bool closed = ::fcntl(fd, F_GETFD) == -1 && errno == EBADF;
+    closed_at_start[static_cast<std::size_t>(fd)] = closed;
+    if (closed) {
       // The lowest free descriptor is this one, as every lower one is open.
       const int taken = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-      closed_at_start[static_cast<std::size_t>(fd)] = true;
       if (taken != fd && taken >= 0) ::close(taken);
     }
   }

@@ -27,11 +27,11 @@ void ReportFile::connect_file(platform::Handle file, std::string name) {
   target_ = Target::file;
 }
 
-void ReportFile::check(int error) {
+void ReportFile::check(int error, Target target) const {
   if (error == 0 || quiet_failures_) return;
-  const bool closed_console = target_ == Target::console && platform::standard_output() == platform::no_handle;
-  throw FatalStop("cannot write the report to " + (target_ == Target::console ? name_ : "the report file " + name_) +
-                  ": " + (closed_console ? std::string("standard output is closed") : platform::error_text(error)));
+  const bool closed_console = target == Target::console && platform::standard_output() == platform::no_handle;
+  throw FatalStop((target == Target::console ? "cannot write the report to " : "cannot write the report file ") +
+                  name_ + ": " + (closed_console ? std::string("it is closed") : platform::error_text(error)));
 }
 
 void ReportFile::release() noexcept {
@@ -49,9 +49,10 @@ void ReportFile::release() noexcept {
 
 void ReportFile::close() {
   if (target_ == Target::none) return;
+  const Target target = target_;
   const int error = channel_.detach();
   release();
-  check(error);
+  check(error, target);
 }
 
 void ReportFile::close_after_stop() noexcept {
@@ -63,10 +64,10 @@ void ReportFile::close_after_stop() noexcept {
 void ReportFile::write_record(std::string_view record) {
   if (target_ == Target::none && fallback_ != nullptr) fallback_(*this, fallback_context_);
   written_ = true;
-  check(channel_.append_record(record));
+  check(channel_.append_record(record), target_);
 }
 
-void ReportFile::flush() { check(channel_.flush()); }
+void ReportFile::flush() { check(channel_.flush(), target_); }
 
 void ReportFile::save_from_signal() noexcept {
   channel_.save_from_signal();

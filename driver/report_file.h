@@ -51,7 +51,7 @@ class ReportFile final : public RecordSink {
  private:
   enum class Target { none, console, file };
 
-  void check(int error);
+  void check(int error, Target target) const;
   void release() noexcept;
 
   OutputChannel channel_;

@@ -23,7 +23,13 @@ for target in "${targets[@]}"; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus"
   case $target in
-    whole_run) find tests/data/conformance/cases examples -name '*.cmd' -size -64k -exec cp {} "$corpus" \; ;;
+    whole_run)
+      # Each stored command file in each of the three worlds (the first byte chooses one).
+      for f in $(find tests/data/conformance/cases examples -name '*.cmd' -size -64k); do
+        for world in 0 1 2; do
+          { printf "\\x0$world"; cat "$f"; } > "$corpus/$world-$(basename "$f")"
+        done
+      done ;;
     free_form_reader)
       # The data lines of the stored command files, behind a block size and a target count.
       for f in $(find tests/data/conformance/cases examples -name '*.cmd' -size -16k); do

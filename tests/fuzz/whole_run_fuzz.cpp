@@ -1,6 +1,8 @@
 // Fuzz target: a whole run of MORVIT on arbitrary command-file bytes, in a private
 // temporary directory. Any report and any exit path are allowed; a crash, a hang or a file
-// written outside that directory is not.
+// written outside that directory is not. The first byte chooses the world the run meets:
+// as usual, with standard output and standard error closed, or with a morvit.out whose
+// writes fail (a link to /dev/full).
 //
 // OUT names that contain "/" could legitimately point anywhere, so inputs with such a name
 // are passed over, as are DAT lines with counts of four or more digits (large matrices only
@@ -61,7 +63,13 @@ std::filesystem::path work_directory() {
 
 }  // namespace
 
+enum class World { usual, closed_streams, failing_report };
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const auto world = static_cast<World>(data[0] % 3);
+  ++data;
+  --size;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!acceptable(text)) return 0;
   const std::filesystem::path directory = work_directory();
@@ -74,9 +82,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
     ::close(fd);
   }
+  if (world == World::failing_report) std::filesystem::create_symlink("/dev/full", "morvit.out");
+  int saved_out = -1;
+  int saved_err = -1;
+  if (world == World::closed_streams) {
+    saved_out = ::dup(STDOUT_FILENO);
+    saved_err = ::dup(STDERR_FILENO);
+    ::close(STDOUT_FILENO);
+    ::close(STDERR_FILENO);
+  }
   morvit::RunOptions options;
   options.command_file = "run.cmd";
   morvit::run_morvit(options);
+  if (world == World::closed_streams) {
+    ::dup2(saved_out, STDOUT_FILENO);
+    ::dup2(saved_err, STDERR_FILENO);
+    ::close(saved_out);
+    ::close(saved_err);
+  }
 
   // The command file is only read, and the run stays in its directory.
   if (std::filesystem::current_path() != directory) std::abort();

@@ -104,7 +104,8 @@ const std::string& executable_for_everyone() {
 
 }  // namespace
 
-RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as) {
+RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as,
+                             const std::string& program) {
   char out_name[] = "/tmp/morvit-out-XXXXXX";
   char err_name[] = "/tmp/morvit-err-XXXXXX";
   out_fd_ = ::mkstemp(out_name);
@@ -116,7 +117,9 @@ RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>&
     fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
   }
 
-  std::vector<std::string> argv_text = {drop_privileges ? executable_for_everyone() : std::string(MORVIT_BINARY)};
+  std::vector<std::string> argv_text = {!program.empty()    ? program
+                                        : drop_privileges ? executable_for_everyone()
+                                                          : std::string(MORVIT_BINARY)};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
@@ -152,9 +155,22 @@ bool RunningMorvit::sleeping() const {
   return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'S';
 }
 
+bool RunningMorvit::ends_within(int milliseconds) {
+  for (int waited = 0; !reaped_; waited += 5) {
+    if (::waitpid(pid_, &wait_status_, WNOHANG) == pid_) {
+      reaped_ = true;
+      break;
+    }
+    if (waited >= milliseconds) return false;
+    ::usleep(5000);
+  }
+  return true;
+}
+
 ProcessResult RunningMorvit::finish() {
-  int wait_status = 0;
-  ::waitpid(pid_, &wait_status, 0);
+  if (!reaped_) ::waitpid(pid_, &wait_status_, 0);
+  reaped_ = true;
+  const int wait_status = wait_status_;
   finished_ = true;
   ProcessResult result;
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
@@ -163,6 +179,12 @@ ProcessResult RunningMorvit::finish() {
   ::close(out_fd_);
   ::close(err_fd_);
   return result;
+}
+
+ProcessResult run_script(const WorkDir& dir, const std::string& script) {
+  ::setenv("MORVIT", MORVIT_BINARY, 1);
+  RunningMorvit process(dir, {"-c", script}, RunAs::invoking_user, "/bin/bash");
+  return process.finish();
 }
 
 ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as) {

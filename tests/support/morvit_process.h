@@ -42,7 +42,9 @@ enum class RunAs {
 // A started MORVIT process; finish() waits for it and collects its output.
 class RunningMorvit {
  public:
-  RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
+  // `program` replaces the MORVIT executable (a shell, for run_script).
+  RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user,
+                const std::string& program = {});
   ~RunningMorvit();
   RunningMorvit(const RunningMorvit&) = delete;
   RunningMorvit& operator=(const RunningMorvit&) = delete;
@@ -52,6 +54,8 @@ class RunningMorvit {
   void signal(int signal_number) const;
   // True while the process waits in the kernel (sleeping), e.g. for more input.
   bool sleeping() const;
+  // True when the process has ended within `milliseconds` (finish() then collects it).
+  bool ends_within(int milliseconds);
   ProcessResult finish();
 
  private:
@@ -59,10 +63,16 @@ class RunningMorvit {
   int out_fd_ = -1;
   int err_fd_ = -1;
   bool finished_ = false;
+  int wait_status_ = 0;
+  bool reaped_ = false;
 };
 
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
 ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
+
+// Runs a bash script in `dir`, with $MORVIT naming the executable; standard input is empty.
+// For the situations a shell sets up: closed streams, limits, pipes, links.
+ProcessResult run_script(const WorkDir& dir, const std::string& script);
 
 // True when the tests run as root, so that unprivileged runs change the user.
 bool running_as_root();
