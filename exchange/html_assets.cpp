@@ -69,7 +69,7 @@ svg .frame { fill: none; stroke: #888; }
 svg .grid { stroke: #eee; }
 svg .diagonal { stroke: #333; stroke-width: 1.2; stroke-dasharray: 5 3; }
 svg text { font-size: 11px; fill: #444; font-family: inherit; }
-svg text.region { fill: #999; font-size: 10px; }
+svg text.region { fill: #777; font-size: 10px; paint-order: stroke; stroke: #fff; stroke-width: 3px; }
 svg circle { fill-opacity: 0.55; stroke-width: 0.6; }
 circle.ab { fill: #e66101; stroke: #a04000; }
 circle.be { fill: #2166ac; stroke: #14406b; }
@@ -203,9 +203,6 @@ std::string_view page_script() {
     }
     svg.push('<rect class="frame" x="' + left + '" y="' + top + '" width="' + size + '" height="' + size + '"/>');
     svg.push('<line class="diagonal" x1="' + sx(low) + '" y1="' + sy(low) + '" x2="' + sx(high) + '" y2="' + sy(high) + '"/>');
-    svg.push('<text class="region" x="' + (left + 6) + '" y="' + (top + 14) + '">outcome above: against NECESSARY</text>');
-    svg.push('<text class="region" x="' + (left + size - 6) + '" y="' + (top + size - 8) +
-      '" text-anchor="end">outcome below: against SUFFICIENT</text>');
     svg.push('<text x="' + (left + size / 2) + '" y="' + (height - 6) + '" text-anchor="middle">' +
       escapeText('membership in ' + title + ', z-score') + '</text>');
     svg.push('<text transform="translate(14 ' + (top + size / 2) + ') rotate(-90)" text-anchor="middle">' +
@@ -224,6 +221,10 @@ std::string_view page_script() {
       svg.push('<circle class="' + kind + '" cx="' + sx(m[i]) + '" cy="' + sy(y[i]) + '" r="' + radius.toFixed(1) +
         '"><title>' + escapeText(label) + '</title></circle>');
     }
+    // The corner labels over the points, so that dense plots do not hide them.
+    svg.push('<text class="region" x="' + (left + 6) + '" y="' + (top + 14) + '">outcome above: against NECESSARY</text>');
+    svg.push('<text class="region" x="' + (left + size - 6) + '" y="' + (top + size - 8) +
+      '" text-anchor="end">outcome below: against SUFFICIENT</text>');
     svg.push('</svg>');
 
     var rows = ['<div class="rows"><table><thead><tr><th>hypothesis</th><th>SSD</th><th>DF</th><th>MSD</th>' +
@@ -231,7 +232,8 @@ std::string_view page_script() {
       '<li><span class="dot ab"></span> above the diagonal: ' + counts.ab + ' (against NECESSARY)</li>' +
       '<li><span class="dot be"></span> below the diagonal: ' + counts.be + ' (against SUFFICIENT)</li>' +
       '<li><span class="dot ti"></span> on the diagonal: ' + counts.ti + '</li>' +
-      (data.case.length < data.cases ? '<li>drawn: ' + data.case.length + ' of ' + data.cases + ' cases</li>' : '') +
+      (data.case.length < data.cases ? '<li>drawn: ' + data.case.length.toLocaleString('en') + ' of ' +
+        data.cases.toLocaleString('en') + ' cases</li>' : '') +
       '</ul></div>'];
     target.innerHTML = svg.join('') + rows.join('');
     var body = target.querySelector('.rows tbody');
