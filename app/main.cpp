@@ -1,11 +1,11 @@
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/program_texts.h"
 #include "driver/run_driver.h"
+#include "exchange/c_stream.h"
 #include "exchange/command_file_maker.h"
 #include "exchange/diagnostics.h"
 #include "exchange/exchange_listener.h"
@@ -26,13 +26,14 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   outputs.quiet = line.quiet;
   if (!outputs.any_output()) {
     if (!line.names.empty() && !line.quiet) {
-      morvit::report(std::cerr, {}, morvit::Severity::warning,
-                     "--names is used only with --table-csv, --cases-csv or --html");
+      morvit::CStream err(stderr);
+      morvit::report(err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
     }
     return morvit::run_morvit(options);
   }
-  if (!morvit::check_output_names(outputs, std::cerr)) return 2;
-  morvit::ExchangeListener listener(outputs, std::cerr);
+  morvit::CStream err(stderr);
+  if (!morvit::check_output_names(outputs, err)) return 2;
+  morvit::ExchangeListener listener(outputs, err);
   options.listener = &listener;
   const int status = morvit::run_morvit(options);
   return status != 0 ? status : listener.status();
@@ -49,13 +50,16 @@ int main(int argc, char** argv) {
     case morvit::CommandLine::Mode::usage_error:
       print(stderr, "morvit: " + line.problem + "\n" + morvit::usage_text());
       return 2;
-    case morvit::CommandLine::Mode::make_command_file:
-      switch (morvit::make_command_file(line.maker_arguments, std::cout, std::cerr)) {
+    case morvit::CommandLine::Mode::make_command_file: {
+      morvit::CStream out(stdout);
+      morvit::CStream err(stderr);
+      switch (morvit::make_command_file(line.maker_arguments, out, err)) {
         case morvit::MakerOutcome::made: return 0;
         case morvit::MakerOutcome::refused: return 2;
         case morvit::MakerOutcome::usage_error: print(stderr, morvit::usage_text()); return 2;
       }
       return 2;
+    }
     case morvit::CommandLine::Mode::run: break;
   }
   morvit::RunOptions options;

@@ -2,8 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <iterator>
+#include <cstdio>
 #include <sstream>
 
 #include "driver/data_matrix.h"
@@ -332,7 +331,12 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
 
 bool read_whole_file(const std::string& name, std::string& text, std::ostream& err) {
   if (name == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    char block[65536];
+    for (std::size_t count; (count = std::fread(block, 1, sizeof block, stdin)) > 0;) text.append(block, count);
+    if (std::ferror(stdin)) {
+      report(err, Place{"standard input"}, Severity::error, "cannot read the CSV text");
+      return false;
+    }
     return true;
   }
   std::error_code error;

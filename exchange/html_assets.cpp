@@ -158,9 +158,13 @@ std::string_view page_script() {
     data.w.forEach(function (weight) { if (weight > heaviest) heaviest = weight; });
   }
 
-  function factorLabel(letter) {
-    var name = data.factors[letter.charCodeAt(0) - 65];
-    return name ? letter + ' (' + name + ')' : letter;
+  // A block with the names of its columns when they are known (for one or two factors;
+  // longer lists would not fit under a plot).
+  function blockLabel(block) {
+    var names = [];
+    for (var k = 0; k < block.length; k++) names.push(data.factors[block.charCodeAt(k) - 65] || block[k]);
+    var named = data.factors.some(function (name) { return name; });
+    return named && block.length <= 2 ? block + ' (' + names.join('*') + ')' : block;
   }
 
   // The membership of a combination: the smallest of its factors' z-scores, rounded to
@@ -190,7 +194,7 @@ std::string_view page_script() {
     function sx(v) { return (left + (v - low) / (high - low) * size).toFixed(1); }
     function sy(v) { return (top + (high - v) / (high - low) * size).toFixed(1); }
     var outcome = data.outcome ? data.outcome : 'outcome';
-    var title = block.length === 1 ? factorLabel(block) : block;
+    var title = blockLabel(block);
     var svg = ['<svg xmlns="http://www.w3.org/2000/svg" width="' + width + '" height="' + height +
       '" viewBox="0 0 ' + width + ' ' + height + '" role="img" aria-label="' +
       escapeText(outcome + ' against ' + title) + '">'];
