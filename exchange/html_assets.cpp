@@ -152,6 +152,7 @@ std::string_view page_script() {
         if (value > high) high = value;
       });
     });
+    if (!isFinite(low) || !isFinite(high)) { low = 0; high = 0; }  // no case to draw
     if (!(high > low)) { low -= 1; high += 1; }
     var pad = (high - low) * 0.04;
     range = [low - pad, high + pad];
