@@ -5,10 +5,39 @@
 #include "app/command_line.h"
 #include "app/program_texts.h"
 #include "driver/run_driver.h"
+#include "exchange/c_stream.h"
+#include "exchange/command_file_maker.h"
+#include "exchange/diagnostics.h"
+#include "exchange/exchange_listener.h"
 
 namespace {
 
 void print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+// A run with outputs beside the report: the listener gathers what they need and writes
+// them when the run has reached its end. A failed write turns a status of 0 into 2.
+int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options) {
+  morvit::ExchangeOptions outputs;
+  outputs.command_file = line.command_file;
+  outputs.table_csv = line.table_csv;
+  outputs.cases_csv = line.cases_csv;
+  outputs.html = line.html;
+  outputs.names = line.names;
+  outputs.quiet = line.quiet;
+  if (!outputs.any_output()) {
+    if (!line.names.empty() && !line.quiet) {
+      morvit::CStream err(stderr);
+      morvit::report(err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
+    }
+    return morvit::run_morvit(options);
+  }
+  morvit::CStream err(stderr);
+  if (!morvit::check_output_names(outputs, err)) return 2;
+  morvit::ExchangeListener listener(outputs, err);
+  options.listener = &listener;
+  const int status = morvit::run_morvit(options);
+  return status != 0 ? status : listener.status();
+}
 
 }  // namespace
 
@@ -21,13 +50,20 @@ int main(int argc, char** argv) {
     case morvit::CommandLine::Mode::usage_error:
       print(stderr, "morvit: " + line.problem + "\n" + morvit::usage_text());
       return 2;
-    case morvit::CommandLine::Mode::make_command_file:
-      print(stderr, "morvit: --make-command-file is not available yet\n");
+    case morvit::CommandLine::Mode::make_command_file: {
+      morvit::CStream out(stdout);
+      morvit::CStream err(stderr);
+      switch (morvit::make_command_file(line.maker_arguments, out, err)) {
+        case morvit::MakerOutcome::made: return 0;
+        case morvit::MakerOutcome::refused: return 2;
+        case morvit::MakerOutcome::usage_error: print(stderr, morvit::usage_text()); return 2;
+      }
       return 2;
+    }
     case morvit::CommandLine::Mode::run: break;
   }
   morvit::RunOptions options;
   options.command_file = line.command_file;
   options.quiet = line.quiet;
-  return morvit::run_morvit(options);
+  return run_with_outputs(line, options);
 }

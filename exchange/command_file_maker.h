@@ -1,0 +1,42 @@
+#pragma once
+
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/maker_options.h"
+
+namespace morvit {
+
+// A command file made from a CSV file, not yet written anywhere.
+struct MadeCommandFile {
+  std::string text;                     // the command file, LF line ends
+  std::vector<std::string> case_names;  // in case order; empty without --cases
+  int case_count = 0;
+  int dropped = 0;  // cases left out for a missing value (--drop-missing)
+};
+
+// A CSV file that cannot be turned into a command file; what() is the whole message in the
+// program's form ("morvit: FILE:LINE:COLUMN: error: WHAT").
+class ConversionRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Makes the command file from the text of a CSV file (`shown_name` is the file's name in
+// messages and comments). Warnings (values outside 0 to 1, cases left out) go to `err`;
+// anything that makes the conversion impossible throws ConversionRefused.
+MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& options, const std::string& shown_name,
+                              std::ostream& err);
+
+enum class MakerOutcome { made, refused, usage_error };
+
+// `morvit --make-command-file ...`: reads the arguments and the CSV file, makes the
+// command file, writes it to standard output (`out`) or to the -o file, and the case names
+// to the side file of the -o file. A refused conversion writes no file. Messages go to
+// `err`; for a usage error the caller adds the usage text.
+MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace morvit

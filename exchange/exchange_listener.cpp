@@ -1,0 +1,123 @@
+#include "exchange/exchange_listener.h"
+
+#include <iterator>
+#include <utility>
+
+#include "exchange/case_names.h"
+#include "exchange/cases_csv.h"
+#include "exchange/diagnostics.h"
+#include "exchange/html_page.h"
+#include "exchange/output_file.h"
+#include "exchange/table_csv.h"
+
+namespace morvit {
+
+bool check_output_names(const ExchangeOptions& options, std::ostream& err) {
+  const std::pair<const char*, const std::string*> outputs[] = {
+      {"--table-csv", &options.table_csv}, {"--cases-csv", &options.cases_csv}, {"--html", &options.html}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    const std::string& name = *outputs[i].second;
+    if (name.empty()) continue;
+    std::string clash;
+    if (!options.command_file.empty() && same_file(name, options.command_file)) clash = "is the command file";
+    if (!options.command_file.empty() && same_file(name, case_names_file(options.command_file))) {
+      clash = "is the file of the case names";
+    }
+    if (same_file(name, "morvit.out")) clash = "is the report file morvit.out";
+    for (std::size_t j = 0; j < i; ++j) {
+      if (!outputs[j].second->empty() && same_file(name, *outputs[j].second)) {
+        clash = std::string("is named by ") + outputs[j].first + " too";
+      }
+    }
+    if (!clash.empty()) {
+      report(err, Place{}, Severity::error,
+             std::string(outputs[i].first) + " " + name + ": this " + clash + "; choose another file name");
+      return false;
+    }
+  }
+  return true;
+}
+
+ExchangeListener::ExchangeListener(ExchangeOptions options, std::ostream& err)
+    : options_(std::move(options)), err_(err) {
+  record_.command_file = options_.command_file;
+}
+
+void ExchangeListener::warn(const std::string& file, const std::string& what) {
+  if (!options_.quiet) report(err_, Place{file}, Severity::warning, what);
+}
+
+void ExchangeListener::comment(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  record_.comments.emplace_back(text);
+  take_name_from_comment(text, record_.names);
+}
+
+void ExchangeListener::results(const RunResults& results) {
+  record_.reached_table = true;
+  record_.case_count = results.case_count;
+  record_.factor_count = results.factor_count;
+  record_.measurement_error = results.measurement_error;
+  record_.damping_factor = results.damping_factor;
+  record_.expected_msd = results.expected_msd;
+  record_.denominator_df = results.denominator_df;
+  if ((options_.cases_csv.empty() && options_.html.empty()) || results.data == nullptr) return;
+  const auto cases = static_cast<std::size_t>(results.case_count);
+  const auto columns = static_cast<std::size_t>(results.factor_count) + 1;
+  record_.x.resize(cases * columns);
+  record_.z.resize(cases * columns);
+  record_.w.resize(cases);
+  for (int column = 0; column <= results.factor_count; ++column) {
+    for (int i = 0; i < results.case_count; ++i) {
+      const std::size_t at = static_cast<std::size_t>(column) * cases + static_cast<std::size_t>(i);
+      record_.x[at] = results.data->x(i, column);
+      record_.z[at] = results.data->z(i, column);
+    }
+  }
+  for (int i = 0; i < results.case_count; ++i) record_.w[static_cast<std::size_t>(i)] = results.data->wght(i);
+}
+
+void ExchangeListener::row(const TableRow& row) {
+  record_.rows.push_back(RecordedRow{std::string(row.block), row.kind, std::string(row.hypothesis), row.ssd, row.df,
+                                     row.msd, row.f, row.p, row.printed});
+}
+
+void ExchangeListener::take_case_names() {
+  const std::string file = case_names_file(options_.command_file);
+  std::optional<std::vector<std::string>> names = read_case_names(file);
+  if (!names || !record_.reached_table) return;
+  if (names->size() != static_cast<std::size_t>(record_.case_count)) {
+    warn(file, std::to_string(names->size()) + " case names for " + std::to_string(record_.case_count) +
+                   " cases; the cases are shown without names");
+    return;
+  }
+  record_.case_names = std::move(*names);
+}
+
+void ExchangeListener::take_listed_names() {
+  if (options_.names.empty()) return;
+  const int listed = take_names_from_list(options_.names, record_.names);
+  if (record_.reached_table && listed != record_.factor_count) {
+    warn("", "--names lists " + std::to_string(listed) + " names for " + std::to_string(record_.factor_count) +
+                 " factors");
+  }
+}
+
+void ExchangeListener::finished(bool table_written) {
+  record_.reached_table = record_.reached_table && table_written;
+  take_case_names();
+  take_listed_names();
+  if (!record_.reached_table) {
+    warn(options_.command_file,
+         "the run ended without a table (see the report); the files asked for say only that");
+  }
+  const auto write = [&](const std::string& name, void (*body)(std::ostream&, const RunRecord&)) {
+    if (name.empty()) return;
+    if (!write_file(name, [&](std::ostream& out) { body(out, record_); }, err_)) status_ = 2;
+  };
+  write(options_.table_csv, write_table_csv);
+  write(options_.cases_csv, write_cases_csv);
+  write(options_.html, write_html_page);
+}
+
+}  // namespace morvit

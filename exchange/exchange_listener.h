@@ -1,0 +1,58 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "driver/run_listener.h"
+#include "exchange/run_record.h"
+
+namespace morvit {
+
+// The outputs a run is asked to write beside its report.
+struct ExchangeOptions {
+  std::string command_file;  // as named on the command line
+  std::string table_csv;     // --table-csv FILE
+  std::string cases_csv;     // --cases-csv FILE
+  std::string html;          // --html FILE
+  std::string names;         // --names LIST
+  bool quiet = false;        // no warnings
+  bool any_output() const { return !table_csv.empty() || !cases_csv.empty() || !html.empty(); }
+};
+
+// Before the run: every output must go to a file of its own that is not the command file,
+// its case names or the report morvit.out. Says what is wrong on `err` and returns false
+// otherwise.
+bool check_output_names(const ExchangeOptions& options, std::ostream& err);
+
+// Follows a run and, when it has reached its end, writes the outputs asked for: the table
+// CSV, the cases CSV and the HTML page. A run that ends without a table still writes them
+// (the CSV files with their header lines only, the page with a notice) with a warning, so
+// that no earlier file of the same name is taken for this run's result. The case names
+// come from the command file's side file, the column names from its comments or --names.
+class ExchangeListener : public RunListener, private TableObserver {
+ public:
+  ExchangeListener(ExchangeOptions options, std::ostream& err);
+
+  void comment(std::string_view text) override;
+  void results(const RunResults& results) override;
+  TableObserver* table_observer() override { return this; }
+  void finished(bool table_written) override;
+
+  // 0, or 2 when an output could not be written.
+  int status() const { return status_; }
+  // What was gathered (for tests).
+  const RunRecord& record() const { return record_; }
+
+ private:
+  void row(const TableRow& row) override;
+  void warn(const std::string& file, const std::string& what);
+  void take_case_names();
+  void take_listed_names();
+
+  ExchangeOptions options_;
+  std::ostream& err_;
+  RunRecord record_;
+  int status_ = 0;
+};
+
+}  // namespace morvit

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvit {
+
+// What `morvit --make-command-file` is asked to do.
+struct MakerOptions {
+  std::string data_file;             // the CSV file; "-" for standard input
+  std::string outcome;               // --outcome NAME
+  std::vector<std::string> factors;  // --factors N1,N2,...
+  std::string weights;               // --weights NAME (empty: every weight 1)
+  std::string cases;                 // --cases NAME (empty: no case names)
+  std::optional<double> mer;         // --mer X
+  std::optional<double> dam;         // --dam X
+  std::string title;                 // --title TEXT
+  char separator = 0;                // --separator C; 0: detected from the header line
+  bool drop_missing = false;         // --drop-missing
+  std::string output;                // -o FILE (empty: standard output)
+};
+
+// The options, or what is wrong with the arguments (`problem` not empty).
+struct MakerArguments {
+  MakerOptions options;
+  std::string problem;
+};
+
+// Reads the arguments that follow --make-command-file: one CSV file name and the options,
+// in any order, each option as "--name VALUE" or "--name=VALUE" ("-o FILE" for the output).
+MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments);
+
+}  // namespace morvit

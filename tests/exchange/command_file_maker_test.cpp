@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "exchange/command_file_maker.h"
+#include "support/morvit_process.h"
+
+namespace morvit {
+namespace {
+
+using testing::report_lines;
+using testing::run_morvit;
+using testing::WorkDir;
+using Args = std::vector<std::string>;
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The lines of a report from its run summary on (the comments differ, the rest must not).
+std::vector<std::string> summary_and_table(const std::string& report) {
+  const std::vector<std::string> lines = report_lines(report);
+  std::size_t first = 0;
+  while (first < lines.size() && !lines[first].starts_with(" NUMBER OF CASES:")) ++first;
+  return {lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end()};
+}
+
+TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
+  // A spreadsheet's export: byte-order mark, semicolons and decimal commas, CR LF, quoted
+  // texts, a text column that is not chosen, an empty row, names in other capitals.
+  WorkDir dir;
+  dir.write("islands.csv",
+            "\xEF\xBB\xBF\"Country\";\"Region\";\"Democracy\";\"Wealth\";\"Literacy\";\"W\"\r\n"
+            "\"Atlantis\";\"North; far\";0,9;0,95;1;2\r\n"
+            "\"Lemuria\";\"South\";0,1;0,2;0,3;0,5\r\n"
+            ";;;;;\r\n"
+            "\"Mu \"\"old\"\"\";\"West\";1e-1;.3;0,30000000000000004;1\r\n");
+  std::ostringstream out, err;
+  const std::string output = (dir.path() / "islands.cmd").string();
+  const MakerOutcome outcome = make_command_file({(dir.path() / "islands.csv").string(), "--outcome", "democracy",
+                                                  "--factors", "wealth, LITERACY", "--weights=w", "--cases",
+                                                  "country", "--mer", "0.10", "--dam", "0.02", "--title",
+                                                  "Three islands", "-o", output},
+                                                 out, err);
+  EXPECT_EQ(outcome, MakerOutcome::made);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(dir.read("islands.cmd"),
+            "COM    Three islands\n"
+            "COM    DATA: islands.csv (3 CASES)\n"
+            "COM    OUTCOME = Democracy\n"
+            "COM    A = Wealth\n"
+            "COM    B = Literacy\n"
+            "COM    WEIGHTS = W\n"
+            "COM    CASES = Country\n"
+            "MER    0.1\n"
+            "DAM  0.02\n"
+            "DAT   3 2\n"
+            "0.9 0.95 1\n"
+            "0.1 0.2 0.3\n"
+            "0.1 0.3 0.30000000000000004\n"
+            "WEI\n"
+            "2 0.5 1\n"
+            "FIN\n");
+  EXPECT_EQ(dir.read("islands.cmd.cases"), "Atlantis\nLemuria\nMu \"old\"\n");
+}
+
+TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
+  const std::string good = "case,y,a,b,w\nAustria,0.1,0.2,0.3,1\nBelgium,0.5,0.4,0.3,1\n";
+  std::string many = "case,y,a\n";
+  for (int i = 1; i <= 100001; ++i) {
+    many += 'c';
+    many += std::to_string(i);
+    many += ",0.5,0.5\n";
+  }
+  struct Refusal {
+    const char* what;
+    std::string csv;
+    Args args;
+    std::string message;
+  };
+  const Args usual = {"--outcome", "y", "--factors", "a,b", "--cases", "case"};
+  const std::vector<Refusal> refusals = {
+      {"not a number",
+       "case,y,a,b,w\nAustria,0.1,0.2,0.3,1\nBelgium,0.5,abc,0.3,1\n",
+       usual,
+       "morvit: data.csv:3:13: error: row 2 (case \"Belgium\"), column a: \"abc\" is not a number"},
+      {"missing value NA",
+       "case,y,a,b,w\nAustria,0.1,0.2,0.3,1\nBelgium,0.5,0.4,NA,1\n",
+       usual,
+       "morvit: data.csv:3:17: error: row 2 (case \"Belgium\"), column b: missing value (\"NA\"); --drop-missing "
+       "leaves out the cases with a missing value"},
+      {"missing value in the weights",
+       "case,y,a,b,w\nAustria,0.1,0.2,0.3,\n",
+       {"--outcome", "y", "--factors", "a,b", "--weights", "w"},
+       "morvit: data.csv:2:21: error: row 1, column w: missing value (empty)"},
+      {"a row too short", "y,a,b\n0.1,0.2\n", {"--outcome", "y", "--factors", "a,b"}, "morvit: data.csv:2: error: row 1, column b: missing value (empty)"},
+      {"too large", "case,y,a,b\nA,1e999,0.2,0.3\n", usual, "morvit: data.csv:2:3: error: row 1 (case \"A\"), column y: \"1e999\" is too large for a number"},
+      {"unknown column",
+       good,
+       {"--outcome", "y", "--factors", "a,c"},
+       "morvit: data.csv:1:1: error: no column \"c\" in the header; its columns are: case, y, a, b, w"},
+      {"a column chosen twice", good, {"--outcome", "y", "--factors", "a,Y"}, "morvit: data.csv: error: the column y is chosen twice (as --outcome and in --factors)"},
+      {"a factor chosen twice", good, {"--outcome", "y", "--factors", "a,b,a"}, "morvit: data.csv: error: the column a is chosen twice (twice in --factors)"},
+      {"a name twice in the header", "y,a,A\n0.1,0.2,0.3\n", {"--outcome", "y", "--factors", "a"}, "morvit: data.csv:1:5: error: the column name \"a\" stands twice in the header (columns 2 and 3)"},
+      {"eleven factors",
+       good,
+       {"--outcome", "y", "--factors", "a,b,a,b,a,b,a,b,a,b,a"},
+       "morvit: data.csv: error: --factors names 11 columns; a run takes at most 10 factors"},
+      {"more than 100,000 cases",
+       many,
+       {"--outcome", "y", "--factors", "a", "--cases", "case"},
+       "morvit: data.csv:100002:1: error: row 100001 (case \"c100001\"): more than 100,000 cases; a run takes at most 100,000"},
+      {"no rows", "case,y,a,b\n", usual, "morvit: data.csv: error: no case: the file has no rows after the header"},
+      {"every row missing",
+       "y,a\nNA,0.1\n0.2,.\n",
+       {"--outcome", "y", "--factors", "a", "--drop-missing"},
+       "morvit: data.csv: error: no case left: every row has a missing value"},
+      {"a field after the last column", "case,y,a,b\nA,0.1,0.2,0.3,x\n", usual, "morvit: data.csv:2:15: error: row 1 (case \"A\") has 5 fields, the header 4: \"x\" stands after the last column"},
+      {"a quote not closed", "case,y,a,b\n\"A,0.1,0.2,0.3\n", usual, "morvit: data.csv:2:1: error: a quoted field is not closed before the end of the file"},
+      {"UTF-16", std::string("\xFF\xFE", 2) + "y\0", usual, "morvit: data.csv:1:1: error: the file is UTF-16 or UTF-32 text"},
+      {"empty file", "", usual, "morvit: data.csv: error: the file is empty: a header row with the column names is needed"},
+      {"output over the CSV file", good, {"--outcome", "y", "--factors", "a", "-o", "data.csv"}, "morvit: data.csv: error: this is the CSV file being read"},
+      {"two CSV files", good, {"--outcome", "y", "--factors", "a", "--", "nothing.csv"}, "morvit: more than one CSV file named: data.csv and nothing.csv"},
+      {"no --factors", good, {"--outcome", "y"}, "morvit: --make-command-file needs --factors NAME,...\nUsage: morvit"},
+      {"a bad number for --mer", good, {"--outcome", "y", "--factors", "a", "--mer", "0,1"}, "morvit: --mer needs a number, not \"0,1\""},
+  };
+  for (const Refusal& refusal : refusals) {
+    WorkDir dir;
+    dir.write("data.csv", refusal.csv);
+    Args args = {"--make-command-file", "data.csv"};
+    args.insert(args.end(), refusal.args.begin(), refusal.args.end());
+    if (std::find(args.begin(), args.end(), "-o") == args.end()) args.insert(args.end(), {"-o", "out.cmd"});
+    const auto result = run_morvit(dir, args);
+    EXPECT_EQ(result.status, 2) << refusal.what;
+    EXPECT_NE(result.err.find(refusal.message), std::string::npos) << refusal.what << "\n" << result.err;
+    EXPECT_EQ(result.out, "") << refusal.what;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"data.csv"}) << refusal.what;
+    EXPECT_EQ(dir.read("data.csv"), refusal.csv) << refusal.what;
+  }
+  WorkDir dir;
+  const auto missing = run_morvit(dir, {"--make-command-file", "nothing.csv", "--outcome", "y", "--factors", "a"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err, "morvit: nothing.csv: error: cannot read the file: No such file or directory\n");
+}
+
+TEST(CommandFileMaker, WarnsOfValuesOutsideZeroToOneAndOfCasesLeftOut) {
+  std::string csv = "y,a\n";
+  for (int i = 1; i <= 12; ++i) csv += "1.5,0.5\n";
+  csv += "NA,0.5\n0.25,0.5\n";
+  WorkDir dir;
+  dir.write("data.csv", csv);
+  const auto result =
+      run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "y", "--factors", "a", "--drop-missing"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.err.find("morvit: data.csv:2:1: warning: row 1, column y: 1.5 is outside 0 to 1; the run treats "
+                            "it as the nearest bound of the damping interval\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("morvit: data.csv:11:1: warning: row 10, column y: 1.5"), std::string::npos);
+  EXPECT_EQ(result.err.find("row 11, column y"), std::string::npos);
+  EXPECT_NE(result.err.find("morvit: data.csv: warning: and 2 more values outside 0 to 1\n"), std::string::npos);
+  EXPECT_NE(result.err.find("morvit: data.csv: warning: 1 case with a missing value left out (row 13); 13 remain\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.out.find("COM    DATA: data.csv (13 CASES; 1 WITH A MISSING VALUE LEFT OUT)\n"), std::string::npos);
+  EXPECT_NE(result.out.find("DAT   13 1\n"), std::string::npos);
+  EXPECT_NE(result.out.find("1.5 0.5\n0.25 0.5\nFIN\n"), std::string::npos);
+}
+
+// The published data sets: converted as the examples were made, they give the examples'
+// command files, and those give exactly the table of command files written by hand from
+// the same numbers.
+TEST(CommandFileMaker, DataSetsGiveTheTablesOfHandWrittenCommandFiles) {
+  struct DataSet {
+    std::string csv;
+    Args args;
+    std::string example;
+  };
+  const std::vector<DataSet> sets = {
+      {"lipset_1959_democracy",
+       {"--outcome", "SURVIVED", "--factors", "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,STABLE", "--cases", "CASE",
+        "--title",
+        "Lipset (1959), 18 European democracies between the world wars: which conditions are necessary or "
+        "sufficient for the survival of democracy?"},
+       "lipset_democracy"},
+      {"schneider_2010_exports",
+       {"--outcome", "EXPORT", "--factors", "EMP,BARGAIN,UNI,OCCUP,STOCK,MA", "--cases", "CASE", "--title",
+        "Schneider, Schulze-Bentrop and Paunescu (2010): institutions behind high-tech export performance, 19 "
+        "countries in four periods"},
+       "schneider_exports"},
+      {"paykani_2018_health",
+       {"--outcome", "HL", "--factors", "HE,GG,AH,HI,HW", "--cases", "COUNTRY", "--title",
+        "Paykani, Rafiey and Sajjadi (2018): conditions of high life expectancy in 131 countries"},
+       "paykani_health"},
+  };
+  const std::filesystem::path data = MORVIT_TEST_DATA "/datasets";
+  const std::filesystem::path examples = MORVIT_TEST_DATA "/../../examples";
+  for (const DataSet& set : sets) {
+    WorkDir dir;
+    dir.write(set.csv + ".csv", read_file(data / (set.csv + ".csv")));
+    Args args = {"--make-command-file", set.csv + ".csv"};
+    args.insert(args.end(), set.args.begin(), set.args.end());
+    args.insert(args.end(), {"-o", set.example + ".cmd"});
+    const auto made = run_morvit(dir, args);
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "") << set.csv;
+    EXPECT_EQ(dir.read(set.example + ".cmd"), read_file(examples / (set.example + ".cmd"))) << set.csv;
+    EXPECT_EQ(dir.read(set.example + ".cmd.cases"), read_file(examples / (set.example + ".cmd.cases"))) << set.csv;
+
+    ASSERT_EQ(run_morvit(dir, {set.example + ".cmd"}).status, 0);
+    const std::string from_csv = dir.read("morvit.out");
+    dir.write("hand.cmd", read_file(data / (set.csv + ".hand.cmd")));
+    ASSERT_EQ(run_morvit(dir, {"hand.cmd"}).status, 0);
+    const std::vector<std::string> expected = summary_and_table(dir.read("morvit.out"));
+    ASSERT_GT(expected.size(), 50U) << set.csv;
+    EXPECT_EQ(summary_and_table(from_csv), expected) << set.csv;
+  }
+}
+
+}  // namespace
+}  // namespace morvit

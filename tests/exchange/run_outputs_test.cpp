@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/morvit_process.h"
+
+namespace morvit {
+namespace {
+
+using testing::run_morvit;
+using testing::WorkDir;
+using Lines = std::vector<std::string>;
+
+Lines lines_of(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> fields_of(const std::string& line) {
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.push_back(field);
+      field.clear();
+    } else {
+      field += c;
+    }
+  }
+  fields.push_back(field);
+  return fields;
+}
+
+// Three weighted cases; B is above the outcome in every case, so its NECESSARY row is
+// left out of the report. The comments name the columns as a made command file does.
+const std::string kNamedRun =
+    "COM    OUTCOME = Y\n"
+    "COM    A = WEALTH\n"
+    "COM    B = SCHOOLING\n"
+    "DAT   3 2\n"
+    "0.5 0.5 0.9\n"
+    "0.9 0.2 0.95\n"
+    "0.1 0.7 0.3\n"
+    "WEI\n"
+    "2 1 0.5\n"
+    "FIN\n";
+
+TEST(RunOutputs, TableAndCasesAsCsvWithTheNamesOfColumnsAndCases) {
+  WorkDir dir;
+  dir.write("run.cmd", kNamedRun);
+  dir.write("run.cmd.cases", "North\r\nSouth\r\nFar, far away\r\n");
+  const auto result = run_morvit(dir, {"--table-csv", "t.csv", "--cases-csv=c.csv", "run.cmd"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+
+  const Lines table = lines_of(dir.read("t.csv"));
+  ASSERT_EQ(table.size(), 13U);  // header, baseline, A, B, AB with its two comparisons
+  EXPECT_EQ(table[0], "block,names,hypothesis,SSD,DF,MSD,F,P,omitted");
+  EXPECT_TRUE(table[1].starts_with("NONE,,NULL ASSOC,")) << table[1];
+  EXPECT_TRUE(table[1].ends_with(",,,FALSE")) << table[1];
+  EXPECT_TRUE(table[2].starts_with("A,WEALTH,NECESSARY,")) << table[2];
+  EXPECT_TRUE(table[5].starts_with("B,SCHOOLING,NECESSARY,")) << table[5];
+  EXPECT_TRUE(table[5].ends_with(",,,,TRUE")) << table[5];
+  EXPECT_TRUE(table[8].starts_with("AB,WEALTH*SCHOOLING,NECESSARY,")) << table[8];
+  const std::vector<std::string> comparison = fields_of(table[11]);
+  ASSERT_EQ(comparison.size(), 9U);
+  EXPECT_EQ(comparison[2], "A v AB");
+  EXPECT_EQ(comparison[3] + comparison[4] + comparison[5], "");  // printed as hyphens
+  EXPECT_EQ(comparison[8], "FALSE");
+  for (std::size_t i = 1; i < table.size(); ++i) EXPECT_EQ(fields_of(table[i]).size(), 9U) << table[i];
+
+  const Lines cases = lines_of(dir.read("c.csv"));
+  ASSERT_EQ(cases.size(), 4U);
+  EXPECT_EQ(cases[0], "case,name,weight,outcome,outcome_z,A,A_z,B,B_z");
+  EXPECT_TRUE(cases[1].starts_with("1,North,2,0.5,0,0.5,0,0.9,")) << cases[1];
+  EXPECT_NEAR(std::stod(fields_of(cases[1])[8]), 1.2815515655446004, 1e-12);
+  EXPECT_TRUE(cases[3].starts_with("3,\"Far, far away\",0.5,0.1,")) << cases[3];
+
+  // --names takes the place of the names in the comments.
+  ASSERT_EQ(run_morvit(dir, {"--names", "Wealth , Schooling", "--table-csv", "t.csv", "run.cmd"}).status, 0);
+  EXPECT_TRUE(lines_of(dir.read("t.csv"))[8].starts_with("AB,Wealth*Schooling,NECESSARY,"));
+}
+
+TEST(RunOutputs, WarningsAboutNamesThatDoNotFit) {
+  WorkDir dir;
+  dir.write("run.cmd", kNamedRun);
+  dir.write("run.cmd.cases", "North\nSouth\n");
+  const auto result = run_morvit(dir, {"--cases-csv", "c.csv", "--names", "W,S,X", "run.cmd"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err,
+            "morvit: run.cmd.cases: warning: 2 case names for 3 cases; the cases are shown without names\n"
+            "morvit: warning: --names lists 3 names for 2 factors\n");
+  EXPECT_TRUE(lines_of(dir.read("c.csv"))[1].starts_with("1,,2,")) << dir.read("c.csv");
+  EXPECT_EQ(run_morvit(dir, {"-q", "--cases-csv", "c.csv", "--names", "W,S,X", "run.cmd"}).err, "");
+}
+
+TEST(RunOutputs, ARunWithoutATableWritesOnlyWhatItKnows) {
+  WorkDir dir;
+  dir.write("run.cmd", "COM    NO FIN HERE\nDAT   1 1\n0.5 0.5\n");
+  const auto result = run_morvit(dir, {"--table-csv", "t.csv", "--cases-csv", "c.csv", "--html", "p.html", "run.cmd"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err,
+            "morvit: run.cmd: warning: the run ended without a table (see the report); the files asked for say only "
+            "that\n");
+  EXPECT_EQ(dir.read("t.csv"), "block,names,hypothesis,SSD,DF,MSD,F,P,omitted\n");
+  EXPECT_EQ(dir.read("c.csv"), "case,name,weight,outcome,outcome_z\n");
+  const std::string page = dir.read("p.html");
+  EXPECT_NE(page.find("The run ended without a table"), std::string::npos);
+  EXPECT_NE(page.find("NO FIN HERE"), std::string::npos);
+}
+
+TEST(RunOutputs, OutputsThatWouldOverwriteAFileOfTheRunAreRefused) {
+  struct Clash {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Clash> clashes = {
+      {{"--table-csv", "run.cmd", "run.cmd"}, "morvit: error: --table-csv run.cmd: this is the command file"},
+      {{"--html", "./morvit.out", "run.cmd"}, "morvit: error: --html ./morvit.out: this is the report file morvit.out"},
+      {{"--cases-csv", "run.cmd.cases", "run.cmd"}, "this is the file of the case names"},
+      {{"--table-csv", "x.csv", "--cases-csv", "x.csv", "run.cmd"}, "--cases-csv x.csv: this is named by --table-csv too"},
+  };
+  for (const Clash& clash : clashes) {
+    WorkDir dir;
+    dir.write("run.cmd", kNamedRun);
+    dir.write("run.cmd.cases", "a\nb\nc\n");
+    const auto result = run_morvit(dir, clash.args);
+    EXPECT_EQ(result.status, 2) << clash.message;
+    EXPECT_NE(result.err.find(clash.message), std::string::npos) << result.err;
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"run.cmd", "run.cmd.cases"})) << clash.message;
+  }
+}
+
+TEST(RunOutputs, AFailedWriteEndsWithStatusTwoAfterAWholeReport) {
+  WorkDir dir;
+  dir.write("run.cmd", kNamedRun);
+  const auto result = run_morvit(dir, {"--table-csv", "no/such/dir/t.csv", "--html", "p.html", "run.cmd"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "morvit: no/such/dir/t.csv: error: cannot write the file: No such file or directory\n");
+  EXPECT_NE(dir.read("morvit.out").find("NUMBER OF ERRORS DETECTED =      0"), std::string::npos);
+  EXPECT_TRUE(dir.exists("p.html"));
+}
+
+}  // namespace
+}  // namespace morvit
