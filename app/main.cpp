@@ -62,6 +62,12 @@ int main(int argc, char** argv) {
     }
     case morvit::CommandLine::Mode::run: break;
   }
+  if (!line.ignored.empty() && !line.quiet) {
+    std::string ignored;
+    for (const std::string& argument : line.ignored) ignored += " " + argument;
+    print(stderr, "morvit: warning: one command file a run; ignoring" + ignored +
+                      (line.ignored.front().starts_with("-") ? " (options go before the command file)\n" : "\n"));
+  }
   morvit::RunOptions options;
   options.command_file = line.command_file;
   options.quiet = line.quiet;

@@ -2,12 +2,46 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "distributions/distributions.h"
+#include "driver/diagnostics.h"
 #include "recordio/free_form_reader.h"
 
 namespace morvit {
 namespace {
+
+// What a value of a data block is, for messages: "case 3, factor B (DAT on line 2)".
+std::string value_name(std::string_view block, std::uint64_t block_line, int case_index, int column) {
+  std::string name = "case " + std::to_string(case_index + 1);
+  if (column == 0) {
+    name += ", outcome";
+  } else if (column > 0) {
+    name += ", factor ";
+    name += static_cast<char>('A' + column - 1);
+  }
+  return name + " (" + std::string(block) + " on line " + std::to_string(block_line) + ")";
+}
+
+// A membership below 0 or above 1 is taken as the nearer damping bound.
+void warn_outside_unit(RunContext& run, FilePosition where, double value, std::uint64_t block_line, int case_index,
+                       int column) {
+  const double lo = run.settings.damping_factor;
+  const double hi = 1.0 - run.settings.damping_factor;
+  run.diagnostics.warning(WarningKind::membership_outside_unit, where,
+                          "the membership " + number_text(value) + " of " +
+                              value_name("DAT", block_line, case_index, column) +
+                              " is outside 0..1; it is taken as " + setting_text(value < 0.0 ? lo : hi) +
+                              " (the damping bounds are " + setting_text(lo) + " and " + setting_text(hi) + ")");
+}
+
+void warn_decimal_comma(RunContext& run, FilePosition where, double value, const std::string& name) {
+  run.diagnostics.warning(WarningKind::decimal_comma, where,
+                          "this looks like a decimal comma, but a comma separates values: " + number_text(value) +
+                              " is read for " + name + " and the digits after the comma as the next value; "
+                              "write decimals with a point (0.8, not 0,8)");
+}
 
 // The z-score of one raw score. The three tests are made in this order and the last
 // that holds decides; with a damping factor above one half the bounds cross and a score
@@ -21,12 +55,35 @@ double z_score(double score, double lo, double hi) {
   return z;
 }
 
+// Tells why a data block could not be read whole, where it happened.
+void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStatus status, std::string_view block,
+                         std::uint64_t block_line, int case_index, int column, std::int64_t values_read,
+                         std::int64_t values) {
+  const std::string name = value_name(block, block_line, case_index, column);
+  if (status == ReadStatus::end_of_file) {
+    run.diagnostics.error(run.command.position_of(run.command.cursor()),
+                          "the command file ends inside the data: " + std::to_string(values_read) + " of " +
+                              std::to_string(values) + " values read, " + name + " missing");
+  } else if (run.command.failed()) {
+    run.diagnostics.error(reader.field_position(), "the command file could not be read further, at " + name);
+  } else {
+    // A command where a value was expected: the block holds fewer values than its counts ask for.
+    const bool command_instead = reader.field_position().column == 1 && reader.failed_text().size() >= 3;
+    run.diagnostics.error(reader.field_position(),
+                          "cannot read " + quoted(reader.failed_text()) + " as a number, for " + name +
+                              (command_instead ? "; the data hold fewer values than " + std::string(block) +
+                                                     " asks for"
+                                               : ""));
+  }
+}
+
 }  // namespace
 
 ReadStatus read_data_matrix(RunContext& run) {
   const int cases = run.settings.case_count;
   const int columns = run.settings.factor_count + 1;
   const std::int64_t values = cases > 0 && columns > 0 ? std::int64_t{cases} * columns : 0;
+  const std::uint64_t block_line = run.command.command_line_number();
   DataMatrix& data = run.data;
 
   FreeFormReader reader(run.command);
@@ -35,9 +92,18 @@ ReadStatus read_data_matrix(RunContext& run) {
   for (std::int64_t k = 0; k < values; ++k) {
     FreeFormReader::Item item{};
     double value = 0.0;
-    if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) return status;
+    if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) {
+      report_unread_value(run, reader, status, "DAT", block_line, case_index, column, k, values);
+      return status;
+    }
     if (item == FreeFormReader::Item::quit) break;
-    if (item == FreeFormReader::Item::number) data.x(case_index, column) = value;
+    if (item == FreeFormReader::Item::number) {
+      data.x(case_index, column) = value;
+      if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, block_line, case_index, column);
+      if (reader.before_decimal_comma()) {
+        warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", block_line, case_index, column));
+      }
+    }
     if (++column == columns) {
       column = 0;
       ++case_index;
@@ -66,7 +132,26 @@ ReadStatus load_data_matrix(RunContext& run) {
 
 ReadStatus load_weights(RunContext& run) {
   const int cases = run.settings.case_count > 0 ? run.settings.case_count : 0;
-  return free_form_read(run.command, std::span<double>(&run.data.wght(0), static_cast<std::size_t>(cases)));
+  const std::uint64_t block_line = run.command.command_line_number();
+  FreeFormReader reader(run.command);
+  for (int i = 0; i < cases; ++i) {
+    FreeFormReader::Item item{};
+    double value = 0.0;
+    if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) {
+      report_unread_value(run, reader, status, "WEI", block_line, i, -1, i, cases);
+      return status;
+    }
+    if (item == FreeFormReader::Item::quit) break;
+    if (item == FreeFormReader::Item::number) {
+      run.data.wght(i) = value;
+      if (value < 0.0) {
+        run.diagnostics.warning(WarningKind::negative_weight, reader.field_position(),
+                                "the weight " + number_text(value) + " of " + value_name("WEI", block_line, i, -1) +
+                                    " is negative; it is used as written");
+      }
+    }
+  }
+  return reader.finish();
 }
 
 }  // namespace morvit

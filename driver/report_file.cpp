@@ -1,5 +1,7 @@
 #include "driver/report_file.h"
 
+#include <algorithm>
+
 #include "driver/fatal_stop.h"
 #include "driver/interrupts.h"
 
@@ -11,6 +13,7 @@ void ReportFile::connect_console(bool quiet_failures) {
   close();
   CriticalSection critical;
   channel_.attach(platform::standard_output());
+  written_ = false;
   target_ = Target::console;
   name_ = "standard output";
   quiet_failures_ = quiet_failures;
@@ -35,6 +38,10 @@ void ReportFile::check(int error, Target target) const {
 }
 
 void ReportFile::release() noexcept {
+  if (written_ && target_ != Target::none &&
+      std::find(written_names_.begin(), written_names_.end(), name_) == written_names_.end()) {
+    written_names_.push_back(name_);
+  }
   CriticalSection critical;
   if (target_ == Target::file) {
     if (written_) {

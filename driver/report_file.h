@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/output_channel.h"
 #include "driver/platform.h"
@@ -48,6 +49,10 @@ class ReportFile final : public RecordSink {
   // Async-signal-safe: writes out the buffered records and cuts a written file after them.
   void save_from_signal() noexcept;
 
+  // The names of the report files (and "standard output") that received records and were
+  // closed, in the order they were first closed.
+  const std::vector<std::string>& written_names() const { return written_names_; }
+
  private:
   enum class Target { none, console, file };
 
@@ -60,6 +65,7 @@ class ReportFile final : public RecordSink {
   std::string name_;
   bool written_ = false;
   bool quiet_failures_ = false;
+  std::vector<std::string> written_names_;
   Fallback fallback_ = nullptr;
   void* fallback_context_ = nullptr;
 };

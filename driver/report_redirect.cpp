@@ -39,7 +39,7 @@ void connect_main_report(RunContext& run) { connect_replacing(run, "morvit.out")
 
 void connect_fallback_report(RunContext& run) { connect_replacing(run, "fort.6"); }
 
-bool redirect_report(RunContext& run, std::string_view name_field) {
+bool redirect_report(RunContext& run, std::string_view name_field, std::string& reason) {
   run.report.close();
   if (names_device(name_field)) {
     run.report.connect_console();
@@ -49,7 +49,14 @@ bool redirect_report(RunContext& run, std::string_view name_field) {
     if (opening.problem == ReportOpening::Problem::in_use) stop_for(opening, file_name_of(name_field));
     // A file that cannot be opened, or the command file itself (appending the report would
     // change the commands being read), gives the read-error block.
-    if (opening.problem != ReportOpening::Problem::none) return false;
+    if (opening.problem == ReportOpening::Problem::is_command_file) {
+      reason = "it is the command file, which a report never writes into";
+      return false;
+    }
+    if (opening.problem != ReportOpening::Problem::none) {
+      reason = opening.reason;
+      return false;
+    }
     run.report.connect_file(opening.file, file_name_of(name_field));
   }
   write_banner(run.report, read_stamp());

@@ -8,10 +8,10 @@ namespace morvit {
 
 // The report half of the OUT command: closes the current report file, opens the file
 // named by the 80-character field (the console for "CON" and "PRN"), positions a file
-// after its old content and writes a fresh banner to it. Returns false when the file
-// cannot be opened (or is the command file); no report file is connected then. A file that
-// another run is writing is a fatal stop.
-bool redirect_report(RunContext& run, std::string_view name_field);
+// after its old content and writes a fresh banner to it. Returns false, with the reason,
+// when the file cannot be opened (or is the command file); no report file is connected
+// then. A file that another run is writing is a fatal stop.
+bool redirect_report(RunContext& run, std::string_view name_field, std::string& reason);
 
 // Connects the report to "fort.6" in the working directory, for the records written while
 // no report file is connected (after an OUT that failed). A file that cannot be opened, is

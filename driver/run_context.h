@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/data_matrix.h"
+#include "driver/diagnostics.h"
 #include "driver/platform.h"
 #include "driver/report_file.h"
 #include "driver/run_listener.h"
@@ -22,6 +23,9 @@ struct RunContext {
   std::string command_name;
   // Identity of the command file, so that no report is ever written over it.
   platform::FileIdentity command_identity;
+
+  // Located errors and warnings on standard error.
+  Diagnostics diagnostics;
 
   ReportFile report;
   Settings settings;

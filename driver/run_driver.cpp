@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "analysis/fit_table.h"
 #include "driver/banner.h"
@@ -58,6 +59,27 @@ void write_results(RunContext& run) {
   write_fit_table(run.report, inputs, run.listener->table_observer());
 }
 
+std::string counted(int count, const char* noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// After a run with errors or warnings, one line on standard error says where its report
+// went and what it holds.
+void report_outcome(RunContext& run) {
+  run.diagnostics.report_hidden_warnings();
+  const int errors = run.error_count;
+  const int warnings = run.diagnostics.warnings();
+  if (errors == 0 && warnings == 0) return;
+  const std::vector<std::string>& names = run.report.written_names();
+  std::string line = names.size() == 1 ? "morvit: report written to " : "morvit: reports written to ";
+  for (std::size_t i = 0; i < names.size(); ++i) line += (i > 0 ? ", " : "") + names[i];
+  line += " (";
+  if (errors > 0) line += counted(errors, "error");
+  if (errors > 0 && warnings > 0) line += ", ";
+  if (warnings > 0) line += counted(warnings, "warning");
+  platform::write_standard_error(line + ")\n");
+}
+
 int run(RunContext& run, ReportFile& console) {
   const Stamp stamp = read_stamp();
   write_banner(console, stamp);
@@ -75,6 +97,7 @@ int run(RunContext& run, ReportFile& console) {
   write_trailer(run.report, read_stamp(), run.error_count, run.warning_count);
   run.report.close();
   run.listener->finished(end == LoopEnd::finished);
+  report_outcome(run);
   return 0;
 }
 
@@ -110,6 +133,7 @@ int run_morvit(const RunOptions& options) {
     std::unique_ptr<ByteSource> source = platform::command_file_source(file);
     context = std::make_unique<RunContext>(CommandFile(std::move(source)));
     context->command_name = file_name_of(field);
+    context->diagnostics = Diagnostics(context->command_name, options.quiet);
     context->command_identity = identity;
     context->listener = options.listener != nullptr ? options.listener : &no_listener;
     context->report.set_fallback(connect_fallback, context.get());

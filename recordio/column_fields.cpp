@@ -38,15 +38,26 @@ class FieldScanner {
   }
   bool at_end() { return peek() == '\0' && i_ == field_.size(); }
   void skip() { ++i_; }
+  // Where the scan stands: the index of the character that peek() shows.
+  std::size_t index() {
+    peek();
+    return i_;
+  }
 
  private:
   std::string_view field_;
   std::size_t i_ = 0;
 };
 
+// A field that cannot be read: where the reading stopped, for the caller's message.
+std::nullopt_t stopped_at(FieldScanner& scan, std::size_t* stop) {
+  if (stop != nullptr) *stop = scan.index();
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<double> read_real_field(std::string_view record, int width) {
+std::optional<double> read_real_field(std::string_view record, int width, std::size_t* stop) {
   FieldScanner scan(numeric_field(record, width));
 
   bool negative = false;
@@ -80,21 +91,21 @@ std::optional<double> read_real_field(std::string_view record, int width) {
       exponent_negative = scan.peek() == '-';
       scan.skip();
     }
-    if (!is_digit(scan.peek())) return std::nullopt;
+    if (!is_digit(scan.peek())) return stopped_at(scan, stop);
     while (is_digit(scan.peek())) {
       if (exponent <= max_exponent) exponent = exponent * 10 + (scan.peek() - '0');
       scan.skip();
     }
-    if (exponent > max_exponent && mantissa.any()) return std::nullopt;
+    if (exponent > max_exponent && mantissa.any()) return stopped_at(scan, stop);
   }
 
-  if (!scan.at_end()) return std::nullopt;
+  if (!scan.at_end()) return stopped_at(scan, stop);
   if (!mantissa.any()) return negative ? -0.0 : 0.0;
   return decimal_to_double(
       negative, mantissa.digits(), mantissa.exponent() + (exponent_negative ? -exponent : exponent));
 }
 
-std::optional<std::int32_t> read_integer_field(std::string_view record, int width) {
+std::optional<std::int32_t> read_integer_field(std::string_view record, int width, std::size_t* stop) {
   FieldScanner scan(numeric_field(record, width));
 
   bool negative = false;
@@ -106,12 +117,12 @@ std::optional<std::int32_t> read_integer_field(std::string_view record, int widt
   constexpr long long limit = static_cast<long long>(std::numeric_limits<std::int32_t>::max()) + 1;
   while (is_digit(scan.peek())) {
     magnitude = magnitude * 10 + (scan.peek() - '0');
-    if (magnitude > limit) return std::nullopt;
+    if (magnitude > limit) return stopped_at(scan, stop);
     scan.skip();
   }
-  if (!scan.at_end()) return std::nullopt;
+  if (!scan.at_end()) return stopped_at(scan, stop);
   const long long value = negative ? -magnitude : magnitude;
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  if (value > std::numeric_limits<std::int32_t>::max()) return stopped_at(scan, stop);
   return static_cast<std::int32_t>(value);
 }
 

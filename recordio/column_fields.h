@@ -21,13 +21,15 @@ namespace morvit {
 // significant digits are used. nullopt: a character the field does not allow, an exponent
 // without digits or without a mantissa before it, or an exponent above 99999999 on a value with
 // significant digits.
-std::optional<double> read_real_field(std::string_view record, int width);
+// `stop`, when given, receives the index in the record where a field that cannot be read
+// stopped.
+std::optional<double> read_real_field(std::string_view record, int width, std::size_t* stop = nullptr);
 
 // "(BN,Iw)": an integer field of up to `width` characters, stopping early at a comma or the end
 // of the record. Optional sign, then digits; digits on both sides of a blank join ("1 2" is 12).
 // Blanks only, or a sign alone, read as 0. nullopt: any other character (a point, a letter, a
 // second sign), or a value outside the 32-bit range.
-std::optional<std::int32_t> read_integer_field(std::string_view record, int width);
+std::optional<std::int32_t> read_integer_field(std::string_view record, int width, std::size_t* stop = nullptr);
 
 // "(Aw)" into a target of target_length characters: the width characters are taken unchanged
 // (blanks past the record's end); a narrower field is padded with blanks on the right, a wider

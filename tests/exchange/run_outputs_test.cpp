@@ -108,8 +108,10 @@ TEST(RunOutputs, ARunWithoutATableWritesOnlyWhatItKnows) {
   const auto result = run_morvit(dir, {"--table-csv", "t.csv", "--cases-csv", "c.csv", "--html", "p.html", "run.cmd"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err,
+            "morvit: run.cmd:4:1: error: the command file ends before FIN\n"
             "morvit: run.cmd: warning: the run ended without a table (see the report); the files asked for say only "
-            "that\n");
+            "that\n"
+            "morvit: report written to morvit.out (1 error)\n");
   EXPECT_EQ(dir.read("t.csv"), "block,names,hypothesis,SSD,DF,MSD,F,P,omitted\n");
   EXPECT_EQ(dir.read("c.csv"), "case,name,weight,outcome,outcome_z\n");
   const std::string page = dir.read("p.html");

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "recordio/command_file.h"
+
+namespace morvit {
+
+// Mistakes that still give a table, each told on standard error at most a few times a run.
+enum class WarningKind {
+  membership_outside_unit,  // a membership below 0 or above 1
+  decimal_comma,            // "0,8" in the data
+  argument_columns,         // a MER, DAM or DAT argument outside the columns that are read
+  damping_after_data,       // DAM with no DAT after it
+  zero_measurement_error,   // MER 0: every F infinite
+  empty_data_block,         // DAT with no cases
+  negative_weight,          // a weight below 0
+};
+inline constexpr std::size_t warning_kinds = 7;
+
+// The located messages of a run on standard error, in the form that editors and build tools
+// recognise: "morvit: FILE:LINE:COLUMN: error: WHAT" (and "warning:"). The report itself
+// never changes for them: its error blocks are written as before, and its warning count
+// stays 0.
+class Diagnostics {
+ public:
+  static constexpr int shown_per_kind = 3;
+
+  Diagnostics() = default;
+  Diagnostics(std::string file, bool quiet) : file_(std::move(file)), quiet_(quiet) {}
+
+  // "FILE:LINE:COLUMN", the place of a message.
+  std::string place(FilePosition where) const;
+
+  void error(FilePosition where, std::string_view what);
+  void warning(WarningKind kind, FilePosition where, std::string_view what);
+
+  // One line for each kind of warning with more than shown_per_kind occurrences: how many
+  // more there were.
+  void report_hidden_warnings();
+
+  int errors() const { return errors_; }
+  int warnings() const { return warnings_; }
+
+ private:
+  std::string file_;
+  bool quiet_ = false;
+  int errors_ = 0;
+  int warnings_ = 0;
+  std::array<int, warning_kinds> per_kind_{};
+};
+
+// A number as a message shows it: the shortest form that reads back to the same value.
+std::string number_text(double value);
+// A setting as a message shows it: six significant digits, as the report prints it
+// (0.01 for the single-precision default damping factor).
+std::string setting_text(double value);
+
+// A text from the command file as a message quotes it: in double quotes, control
+// characters shown as blanks, cut after 60 characters with "...".
+std::string quoted(std::string_view text);
+
+}  // namespace morvit
