@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/morvit_process.h"
+
+// The command line: options before the command file, --help and --version, usage errors,
+// and "--". Asking for help or making a mistake on the command line never touches a file.
+namespace morvit {
+namespace {
+
+using testing::run_morvit;
+using testing::WorkDir;
+
+struct ArgumentsCase {
+  const char* name;
+  std::vector<std::string> args;
+  int status;
+  const char* out;  // text standard output must hold
+  const char* err;  // text standard error must hold
+  std::vector<std::string> files_after;
+};
+
+void PrintTo(const ArgumentsCase& c, std::ostream* os) { *os << c.name; }
+
+class CommandLineArguments : public ::testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(CommandLineArguments, DoWhatTheySay) {
+  const ArgumentsCase& c = GetParam();
+  WorkDir dir;
+  dir.write("-odd.cmd", "FIN\n");
+  const auto result = run_morvit(dir, c.args);
+  EXPECT_EQ(result.status, c.status) << result.err;
+  EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+  EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  std::vector<std::string> expected = c.files_after;
+  expected.insert(expected.begin(), "-odd.cmd");
+  EXPECT_EQ(dir.entries(), expected);
+}
+
+const std::vector<std::string> kUntouched;
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CommandLineArguments,
+    ::testing::Values(
+        ArgumentsCase{"Help", {"--help"}, 0, "Usage: morvit [OPTION]... COMMAND-FILE", "", kUntouched},
+        ArgumentsCase{"ShortHelp", {"-h", "x.cmd"}, 0, "Exit status:", "", kUntouched},
+        ArgumentsCase{"Version", {"--version"}, 0, "MORVIT, version 1.00", "", kUntouched},
+        ArgumentsCase{"UnknownOption", {"--hlep", "x.cmd"}, 2, "", "morvit: unknown option --hlep\nUsage:", kUntouched},
+        ArgumentsCase{"OnlyOptions", {"-q"}, 2, "", "no command file named", kUntouched},
+        ArgumentsCase{"MissingValue", {"--html"}, 2, "", "option --html needs a file name", kUntouched},
+        ArgumentsCase{"EndOfOptions", {"--", "-odd.cmd"}, 0, "SYSTEM DATE AND TIME", "", {"morvit.out"}},
+        ArgumentsCase{"QuietRun", {"-q", "-odd.cmd"}, 2, "", "unknown option -odd.cmd", kUntouched},
+        ArgumentsCase{"MoreThanOneCommandFile", {"--", "-odd.cmd", "two.cmd"}, 0, "", "ignoring two.cmd",
+                      {"morvit.out"}}),
+    [](const ::testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
+
+std::set<std::string> option_names(const std::string& text) {
+  // An option name stands on its own: not a part of a file name such as -odd-name.cmd.
+  static const std::regex option(R"((^|[\s,(\[])(--?[a-z][a-z-]*)(?![a-z.-]))");
+  std::set<std::string> names;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it) {
+    names.insert((*it)[2]);
+  }
+  return names;
+}
+
+// The options that --help lists are the options the manual page describes.
+TEST(CommandLineHelp, AgreesWithTheManualPage) {
+  WorkDir dir;
+  const auto help = run_morvit(dir, {"--help"});
+  std::ifstream manual_file(MORVIT_SOURCE_DIR "/docs/morvit.1");
+  std::stringstream manual;
+  manual << manual_file.rdbuf();
+  // In the manual page a minus is written "\-"; its fonts are switched with "\f".
+  std::string page = std::regex_replace(manual.str(), std::regex(R"(\\-)"), "-");
+  // The examples show other programs' options too.
+  page.erase(page.find(".SH EXAMPLES"), page.find(".SH SEE ALSO") - page.find(".SH EXAMPLES"));
+  std::set<std::string> described = option_names(page);
+  const std::set<std::string> listed = option_names(help.out);
+  ASSERT_GT(listed.size(), 10u);
+  for (const std::string& name : listed) EXPECT_TRUE(described.contains(name)) << name << " is not in the manual";
+  for (const std::string& name : described) EXPECT_TRUE(listed.contains(name)) << name << " is not in --help";
+}
+
+}  // namespace
+}  // namespace morvit
