@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include "driver/platform.h"
 
@@ -134,7 +135,8 @@ std::unique_ptr<ByteSource> command_file_source(Handle file) {
 
 FileIdentity identity(Handle file) {
   struct stat info {};
-  if (::fstat(descriptor(file), &info) != 0) return {};
+  // A file whose identity cannot be read is like no other.
+  if (::fstat(descriptor(file), &info) != 0) return {std::numeric_limits<std::uint64_t>::max(), static_cast<std::uint64_t>(file)};
   return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 

@@ -1,0 +1,240 @@
+// The operating system for Windows.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <limits>
+
+#include "driver/platform.h"
+
+namespace morvit::platform {
+namespace {
+
+HANDLE as_handle(Handle file) { return reinterpret_cast<HANDLE>(file); }
+Handle as_platform_handle(HANDLE file) { return reinterpret_cast<Handle>(file); }
+
+bool usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+// The standard streams as the process found them; a missing one stays missing.
+HANDLE standard_output_handle = nullptr;
+HANDLE standard_error_handle = nullptr;
+
+class HandleSource final : public ByteSource {
+ public:
+  explicit HandleSource(HANDLE file) : file_(file) {}
+  ~HandleSource() override { CloseHandle(file_); }
+  HandleSource(const HandleSource&) = delete;
+  HandleSource& operator=(const HandleSource&) = delete;
+
+  long read(char* dest, std::size_t size) override {
+    const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (ReadFile(file_, dest, wanted, &got, nullptr)) return static_cast<long>(got);
+    // The writer of a pipe has closed its end: that is the end of the file.
+    return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+bool is_directory(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The byte that a run locks to mark a report file as its own: far beyond any end of file,
+// so that the lock never stands in the way of the run's own writes.
+constexpr DWORD lock_offset_low = 0xFFFFFFFEu;
+constexpr DWORD lock_offset_high = 0x7FFFFFFFu;
+
+std::atomic<InterruptionHandler> installed_handler{nullptr};
+HANDLE main_thread = nullptr;
+
+// Console events arrive on a thread of their own. The main thread is held while the event
+// is handled, so that the handler meets it at one point, as a signal would.
+BOOL WINAPI on_console_event(DWORD event) {
+  InterruptionHandler handler = installed_handler.load();
+  if (handler == nullptr) return FALSE;
+  Interruption kind = Interruption::termination;
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) kind = Interruption::keyboard;
+  if (main_thread != nullptr) SuspendThread(main_thread);
+  handler(kind);  // ends the process, or leaves the interruption pending
+  if (main_thread != nullptr) ResumeThread(main_thread);
+  return TRUE;
+}
+
+}  // namespace
+
+void prepare_process() {
+  standard_output_handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  standard_error_handle = GetStdHandle(STD_ERROR_HANDLE);
+}
+
+Handle standard_output() {
+  return usable(standard_output_handle) ? as_platform_handle(standard_output_handle) : no_handle;
+}
+
+void write_standard_error(std::string_view text) noexcept {
+  if (!usable(standard_error_handle)) return;
+  const char* data = text.data();
+  std::size_t size = text.size();
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(standard_error_handle, data, static_cast<DWORD>(size), &written, nullptr) || written == 0) return;
+    data += written;
+    size -= written;
+  }
+}
+
+Handle open_command_file(const std::string& name) {
+  if (name.empty() || name.find('\0') != std::string::npos) return no_handle;
+  // Read only: the run never writes to its command file. Others may go on writing it.
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!usable(file)) return no_handle;
+  if (is_directory(file)) {
+    CloseHandle(file);
+    return no_handle;
+  }
+  return as_platform_handle(file);
+}
+
+Handle open_report_file(const std::string& name, std::string& reason) {
+  if (name.empty() || name.find('\0') != std::string::npos) {
+    reason = "no file name";
+    return no_handle;
+  }
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!usable(file)) {
+    reason = error_text(static_cast<int>(GetLastError()));
+    return no_handle;
+  }
+  if (is_directory(file)) {
+    CloseHandle(file);
+    reason = error_text(ERROR_DIRECTORY);
+    return no_handle;
+  }
+  return as_platform_handle(file);
+}
+
+std::unique_ptr<ByteSource> command_file_source(Handle file) { return std::make_unique<HandleSource>(as_handle(file)); }
+
+FileIdentity identity(Handle file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(as_handle(file), &info)) {
+    // A pipe or a device: like no other file.
+    return {std::numeric_limits<std::uint64_t>::max(), static_cast<std::uint64_t>(file)};
+  }
+  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+bool is_regular_file(Handle file) { return GetFileType(as_handle(file)) == FILE_TYPE_DISK; }
+
+bool lock_exclusively(Handle file) {
+  OVERLAPPED where{};
+  where.Offset = lock_offset_low;
+  where.OffsetHigh = lock_offset_high;
+  if (LockFileEx(as_handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) return true;
+  // Only a lock held elsewhere refuses; devices and pipes without locks let the run go on.
+  return GetLastError() != ERROR_LOCK_VIOLATION;
+}
+
+std::int64_t position(Handle file) {
+  if (!is_regular_file(file)) return -1;
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER now{};
+  if (!SetFilePointerEx(as_handle(file), zero, &now, FILE_CURRENT)) return -1;
+  return now.QuadPart;
+}
+
+void position_at_end(Handle file) {
+  LARGE_INTEGER zero{};
+  SetFilePointerEx(as_handle(file), zero, nullptr, FILE_END);
+}
+
+void truncate(Handle file, std::int64_t size) noexcept {
+  // The end of file is set where the file pointer stands; the pointer then goes back to
+  // where it was, as the run expects of a cut.
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER before{};
+  if (!SetFilePointerEx(as_handle(file), zero, &before, FILE_CURRENT)) return;
+  LARGE_INTEGER at{};
+  at.QuadPart = size;
+  if (SetFilePointerEx(as_handle(file), at, nullptr, FILE_BEGIN)) SetEndOfFile(as_handle(file));
+  SetFilePointerEx(as_handle(file), before, nullptr, FILE_BEGIN);
+}
+
+void close(Handle file) noexcept { CloseHandle(as_handle(file)); }
+
+WriteResult write(Handle file, const char* data, std::size_t size) noexcept {
+  const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+  DWORD written = 0;
+  if (WriteFile(as_handle(file), data, wanted, &written, nullptr)) {
+    return {written, WriteResult::Stop::none, 0};
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_OPERATION_ABORTED) return {written, WriteResult::Stop::interrupted, 0};
+  return {written, WriteResult::Stop::failed, static_cast<int>(error)};
+}
+
+std::size_t write_without_waiting(Handle file, const char* data, std::size_t size) noexcept {
+  // A pipe may wait for its reader without end: what it has not taken is left out.
+  if (GetFileType(as_handle(file)) == FILE_TYPE_PIPE) return 0;
+  std::size_t done = 0;
+  while (done < size) {
+    const WriteResult result = write(file, data + done, size - done);
+    done += result.written;
+    if (result.stop != WriteResult::Stop::none || result.written == 0) break;
+  }
+  return done;
+}
+
+std::string error_text(int error) {
+  char text[512];
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error),
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+  std::string message(text, length);
+  // The system's texts end with a full stop and a line end.
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
+    message.pop_back();
+  }
+  if (message.empty()) message = "system error " + std::to_string(error);
+  return message;
+}
+
+bool is_file_size_limit(int error) { return error == ERROR_FILE_TOO_LARGE; }
+
+LocalTime local_time() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+void install_interruption_handler(InterruptionHandler handler) {
+  if (main_thread == nullptr) {
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &main_thread, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+  }
+  installed_handler.store(handler);
+  SetConsoleCtrlHandler(on_console_event, TRUE);
+}
+
+void remove_interruption_handler() {
+  SetConsoleCtrlHandler(on_console_event, FALSE);
+  installed_handler.store(nullptr);
+}
+
+void interrupt_waiting_write() noexcept {
+  // Ends a write of the main thread that waits on a pipe; it then sees the interruption.
+  if (main_thread != nullptr) CancelSynchronousIo(main_thread);
+}
+
+[[noreturn]] void exit_now(int status) noexcept { ExitProcess(static_cast<UINT>(status)); }
+
+}  // namespace morvit::platform
