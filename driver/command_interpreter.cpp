@@ -140,7 +140,7 @@ void report_unrecognised(RunContext& run, const CommandLine& line, const std::st
   if (text.find_first_not_of(' ') == std::string::npos) {
     run.diagnostics.error(line.at(1), "an empty line: every line outside the data must hold a command");
   } else {
-    run.diagnostics.error(line.at(1), "unrecognised command " + quoted(line.text.substr(0, 3)) +
+    run.diagnostics.error(line.at(1), "unrecognised command " + quoted_text(line.text.substr(0, 3)) +
                                           ": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN");
   }
 }
@@ -194,7 +194,7 @@ LoopEnd run_command_loop(RunContext& run) {
     if (keyword == "OUT") {
       const std::string name = read_text_field(line.text.substr(8), 72, line_length);
       if (std::string reason; !redirect_report(run, name, reason)) {
-        run.diagnostics.error(line.at(9), "cannot open the report file " + quoted(file_name_of(name)) +
+        run.diagnostics.error(line.at(9), "cannot open the report file " + quoted_text(file_name_of(name)) +
                                               " named by OUT: " + reason);
         return LoopEnd::read_failed;
       }

@@ -70,7 +70,7 @@ void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStat
     // A command where a value was expected: the block holds fewer values than its counts ask for.
     const bool command_instead = reader.field_position().column == 1 && reader.failed_text().size() >= 3;
     run.diagnostics.error(reader.field_position(),
-                          "cannot read " + quoted(reader.failed_text()) + " as a number, for " + name +
+                          "cannot read " + quoted_text(reader.failed_text()) + " as a number, for " + name +
                               (command_instead ? "; the data hold fewer values than " + std::string(block) +
                                                      " asks for"
                                                : ""));

@@ -33,7 +33,7 @@ std::string setting_text(double value) {
   return text;
 }
 
-std::string quoted(std::string_view text) {
+std::string quoted_text(std::string_view text) {
   constexpr std::size_t longest = 60;
   std::string result = "\"";
   for (std::size_t i = 0; i < text.size() && i < longest; ++i) {
@@ -44,28 +44,45 @@ std::string quoted(std::string_view text) {
   return result + "\"";
 }
 
+std::string diagnostic(std::string_view file, std::uint64_t line, std::uint64_t column, Severity severity,
+                       std::string_view what) {
+  std::string text = "morvit: ";
+  if (!file.empty()) {
+    text += file;
+    if (line > 0) {
+      text += ':' + std::to_string(line);
+      if (column > 0) text += ':' + std::to_string(column);
+    }
+    text += ": ";
+  }
+  text += severity == Severity::error ? "error: " : "warning: ";
+  text += what;
+  return text;
+}
+
 std::string Diagnostics::place(FilePosition where) const {
   return file_ + ":" + std::to_string(where.line) + ":" + std::to_string(where.column);
 }
 
 void Diagnostics::error(FilePosition where, std::string_view what) {
   ++errors_;
-  platform::write_standard_error("morvit: " + place(where) + ": error: " + std::string(what) + "\n");
+  platform::write_standard_error(diagnostic(file_, where.line, where.column, Severity::error, what) + "\n");
 }
 
 void Diagnostics::warning(WarningKind kind, FilePosition where, std::string_view what) {
   if (quiet_) return;
   ++warnings_;
   if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
-  platform::write_standard_error("morvit: " + place(where) + ": warning: " + std::string(what) + "\n");
+  platform::write_standard_error(diagnostic(file_, where.line, where.column, Severity::warning, what) + "\n");
 }
 
 void Diagnostics::report_hidden_warnings() {
   for (std::size_t kind = 0; kind < warning_kinds; ++kind) {
     const int hidden = per_kind_[kind] - shown_per_kind;
     if (hidden <= 0) continue;
-    platform::write_standard_error("morvit: " + file_ + ": warning: " + std::to_string(hidden) + " more " +
-                                   hidden_nouns[kind] + " not shown\n");
+    platform::write_standard_error(
+        diagnostic(file_, 0, 0, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown") +
+        "\n");
   }
 }
 

@@ -9,6 +9,15 @@
 
 namespace morvit {
 
+enum class Severity { error, warning };
+
+// One message in the program's form, without its line end:
+//   morvit: FILE:LINE:COLUMN: error: WHAT
+//   morvit: FILE: warning: WHAT          (line 0: about the file as a whole)
+//   morvit: error: WHAT                  (no file)
+std::string diagnostic(std::string_view file, std::uint64_t line, std::uint64_t column, Severity severity,
+                       std::string_view what);
+
 // Mistakes that still give a table, each told on standard error at most a few times a run.
 enum class WarningKind {
   membership_outside_unit,  // a membership below 0 or above 1
@@ -61,6 +70,6 @@ std::string setting_text(double value);
 
 // A text from the command file as a message quotes it: in double quotes, control
 // characters shown as blanks, cut after 60 characters with "...".
-std::string quoted(std::string_view text);
+std::string quoted_text(std::string_view text);
 
 }  // namespace morvit

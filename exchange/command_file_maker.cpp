@@ -116,13 +116,13 @@ std::size_t Maker::find_column(const CsvRecord& header, const std::string& wante
   }
   if (found.size() > 1) {
     refuse(header[found[1]].line, header[found[1]].column,
-           "the column name " + in_quotes(wanted) + " stands twice in the header (columns " + std::to_string(found[0] + 1) +
+           "the column name " + quoted_text(wanted) + " stands twice in the header (columns " + std::to_string(found[0] + 1) +
                " and " + std::to_string(found[1] + 1) + ")");
   }
   if (found.empty()) {
     std::string list;
     for (const CsvField& field : header) list += (list.empty() ? "" : ", ") + std::string(trimmed(field.text));
-    refuse(1, 1, "no column " + in_quotes(wanted) + " in the header; its columns are: " + list);
+    refuse(1, 1, "no column " + quoted_text(wanted) + " in the header; its columns are: " + list);
   }
   return found[0];
 }
@@ -164,7 +164,7 @@ std::string Maker::row_words(const CsvRecord& record, long row) const {
   std::string words = "row " + std::to_string(row);
   if (cases_ && cases_->index < record.size()) {
     const std::string_view name = trimmed(record[cases_->index].text);
-    if (!name.empty()) words += " (case " + in_quotes(name) + ")";
+    if (!name.empty()) words += " (case " + quoted_text(name) + ")";
   }
   return words;
 }
@@ -176,7 +176,7 @@ bool Maker::read_row(const CsvRecord& record, long row) {
     if (!trimmed(record[i].text).empty()) {
       refuse(record[i].line, record[i].column,
              row_words(record, row) + " has " + std::to_string(record.size()) + " fields, the header " +
-                 std::to_string(header_size_) + ": " + in_quotes(record[i].text) + " stands after the last column");
+                 std::to_string(header_size_) + ": " + quoted_text(record[i].text) + " stands after the last column");
     }
   }
   const std::size_t factor_columns = options_.factors.size() + 1;
@@ -191,8 +191,8 @@ bool Maker::read_row(const CsvRecord& record, long row) {
     const long at = present ? record[column.index].column : 0;
     const std::string where = row_words(record, row) + ", column " + column.name + ": ";
     switch (cell.kind) {
-      case CellKind::not_number: refuse(line, at, where + in_quotes(record[column.index].text) + " is not a number");
-      case CellKind::too_large: refuse(line, at, where + in_quotes(record[column.index].text) + " is too large for a number");
+      case CellKind::not_number: refuse(line, at, where + quoted_text(record[column.index].text) + " is not a number");
+      case CellKind::too_large: refuse(line, at, where + quoted_text(record[column.index].text) + " is too large for a number");
       case CellKind::missing:
         if (first_missing == nullptr) {
           first_missing = present ? &record[column.index] : &record.front();
@@ -205,7 +205,7 @@ bool Maker::read_row(const CsvRecord& record, long row) {
     const bool membership = row_values.size() < factor_columns;
     if (membership && !(cell.value >= 0.0 && cell.value <= 1.0)) {
       if (++outside_count_ <= warnings_shown) {
-        warn(line, at, where + shortest_text(cell.value) +
+        warn(line, at, where + number_text(cell.value) +
                            " is outside 0 to 1; the run treats it as the nearest bound of the damping interval");
       }
     }
@@ -220,7 +220,7 @@ bool Maker::read_row(const CsvRecord& record, long row) {
     const std::string text = present ? std::string(trimmed(first_missing->text)) : std::string();
     refuse(first_missing->line, present ? first_missing->column : 0,
            row_words(record, row) + ", column " + first_missing_column->name + ": missing value (" +
-               (text.empty() ? std::string("empty") : in_quotes(text)) +
+               (text.empty() ? std::string("empty") : quoted_text(text)) +
                "); --drop-missing leaves out the cases with a missing value");
   }
   if (case_count_ == max_cases) {
@@ -254,19 +254,19 @@ std::string Maker::build_text() const {
   if (!options_.weights.empty()) comment(weights_comment(numeric_.back().name));
   if (cases_) comment(cases_comment(cases_->name));
   // Each value from the first column of its field: MER reads columns 8 to 80, DAM 6 to 78.
-  if (options_.mer) text += "MER    " + shortest_text(*options_.mer) + "\n";
-  if (options_.dam) text += "DAM  " + shortest_text(*options_.dam) + "\n";
+  if (options_.mer) text += "MER    " + number_text(*options_.mer) + "\n";
+  if (options_.dam) text += "DAM  " + number_text(*options_.dam) + "\n";
   // The number of cases from column 7, one blank, the number of factors.
   text += "DAT   " + std::to_string(case_count_) + " " + std::to_string(options_.factors.size()) + "\n";
   const std::size_t columns = options_.factors.size() + 1;
   for (std::size_t i = 0; i < values_.size(); ++i) {
-    text += shortest_text(values_[i]);
+    text += number_text(values_[i]);
     text += (i + 1) % columns == 0 ? '\n' : ' ';
   }
   if (!weights_.empty()) {
     text += "WEI\n";
     for (std::size_t i = 0; i < weights_.size(); ++i) {
-      text += shortest_text(weights_[i]);
+      text += number_text(weights_[i]);
       text += (i + 1) % 10 == 0 || i + 1 == weights_.size() ? '\n' : ' ';
     }
   }
@@ -317,7 +317,7 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   }
   for (std::size_t j = 0; j < numeric_.size(); ++j) {
     if (numeric_[j].name.size() > comment_width - 10) {
-      warn(0, 0, "the column name " + in_quotes(numeric_[j].name) + " is too long for its comment line and is cut there");
+      warn(0, 0, "the column name " + quoted_text(numeric_[j].name) + " is too long for its comment line and is cut there");
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 
 namespace morvit {
@@ -24,7 +25,7 @@ void write_csv_text(std::ostream& out, std::string_view text) {
 std::string csv_number(double value) {
   if (std::isnan(value)) return "";
   if (std::isinf(value)) return value > 0 ? "Inf" : "-Inf";
-  return shortest_text(value);
+  return number_text(value);
 }
 
 }  // namespace morvit

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "driver/diagnostics.h"
+
 namespace morvit {
 
 // Where a message points: a file, and within it a line and a column (both 1-based; 0 when
@@ -14,7 +16,6 @@ struct Place {
   long column = 0;
 };
 
-enum class Severity { error, warning };
 
 // One message in the program's form on standard error:
 //   morvit: FILE:LINE:COLUMN: error: WHAT
@@ -25,8 +26,5 @@ std::string diagnostic(const Place& place, Severity severity, std::string_view w
 // Writes diagnostic(...) and a line end to `err`.
 void report(std::ostream& err, const Place& place, Severity severity, std::string_view what);
 
-// A text quoted for a message: in double quotes, control characters shown as blanks, cut
-// after 60 characters with "...".
-std::string in_quotes(std::string_view text);
 
 }  // namespace morvit

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "exchange/html_assets.h"
+#include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 #include "recordio/field_editing.h"
 
@@ -52,7 +53,7 @@ std::string json_string(std::string_view text) {
   return out + "\"";
 }
 
-std::string json_number(double value) { return std::isfinite(value) ? shortest_text(value) : "null"; }
+std::string json_number(double value) { return std::isfinite(value) ? number_text(value) : "null"; }
 
 // A number as the report edits it (fixed point, `decimals` decimals, "inf" and "nan" for
 // divisions by zero), without the report's field width.
@@ -199,7 +200,7 @@ void PageWriter::row(const RecordedRow& row, bool first_of_block, std::size_t bl
     verdict = fit ? "compatible" : "rejected";
   }
   out_ << "<tr class=\"" << classes << '"';
-  if (has_p) out_ << " data-p=\"" << shortest_text(row.p) << '"';
+  if (has_p) out_ << " data-p=\"" << number_text(row.p) << '"';
   out_ << "><th>";
   if (first_of_block && !baseline) {
     out_ << "<a href=\"#p-" << row.block << "\">" << row.block << "</a>";

@@ -94,10 +94,4 @@ CellValue read_cell(std::string_view text, bool decimal_comma) {
   return {CellKind::number, value};
 }
 
-std::string shortest_text(double value) {
-  std::array<char, 64> text{};
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return std::string(text.data(), result.ptr);
-}
-
 }  // namespace morvit

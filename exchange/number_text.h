@@ -24,10 +24,6 @@ struct CellValue {
 // double nearest to the decimal number, as the program's own number reader takes it.
 CellValue read_cell(std::string_view text, bool decimal_comma);
 
-// The shortest decimal text that reads back to exactly `value` (fixed or exponent form,
-// whichever is shorter): "0.05", "1e-05", "-0". Infinities give "inf" / "-inf", NaN "nan".
-std::string shortest_text(double value);
-
 // A count with commas between groups of three digits: 100,000.
 std::string with_thousands(long count);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "exchange/csv_reader.h"
+#include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 
 namespace morvit {
@@ -143,7 +144,7 @@ TEST(CsvInput, ShortestTextReadsBackToTheSameDouble) {
     values.push_back(std::uniform_real_distribution<double>(0.0, 1.0)(random));
   }
   for (const double value : values) {
-    const std::string text = shortest_text(value);
+    const std::string text = number_text(value);
     const CellValue read = read_cell(text, false);
     ASSERT_EQ(read.kind, CellKind::number) << text;
     EXPECT_EQ(std::bit_cast<std::uint64_t>(read.value), std::bit_cast<std::uint64_t>(value)) << text;
