@@ -100,6 +100,9 @@ TEST(InterruptedRun, LargestRunLeavesWholeLines) {
   dir.write("morvit.out", std::string(2'000'000, 'x'));
 
   RunningMorvit morvit(dir, {"big.cmd"});
+  // The banner on the console comes after the handlers are in place; an emulated start
+  // may take longer than the whole run takes natively.
+  ASSERT_TRUE(wait_for([&] { return morvit.output_so_far().find("SYSTEM DATE AND TIME") != std::string::npos; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   morvit.signal(SIGTERM);
   const auto result = morvit.finish();

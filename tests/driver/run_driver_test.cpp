@@ -12,6 +12,7 @@
 namespace morvit {
 namespace {
 
+using testing::morvit_command_line;
 using testing::report_lines;
 using testing::run_morvit;
 using testing::section;
@@ -59,6 +60,10 @@ TEST(RunDriver, ConsoleThatWentAwayDoesNotStopTheReport) {
   // Standard output is a pipe whose reading end is already closed.
   WorkDir dir;
   dir.write("run.cmd", "OUT     CON\n" + kFiveCases + "OUT     again.out\nFIN\n");
+  std::vector<std::string> command = morvit_command_line({"run.cmd"});
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
   int pipe_fds[2];
   ASSERT_EQ(::pipe(pipe_fds), 0);
   ::close(pipe_fds[0]);
@@ -66,7 +71,7 @@ TEST(RunDriver, ConsoleThatWentAwayDoesNotStopTheReport) {
   if (child == 0) {
     ::dup2(pipe_fds[1], STDOUT_FILENO);
     if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
-    ::execl(MORVIT_BINARY, MORVIT_BINARY, "run.cmd", static_cast<char*>(nullptr));
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(pipe_fds[1]);

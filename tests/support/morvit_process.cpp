@@ -102,7 +102,23 @@ const std::string& executable_for_everyone() {
   return copy.path();
 }
 
+// An emulated build names the emulator and its options as a list of string literals,
+// each followed by a comma.
+#ifndef MORVIT_LAUNCHER
+#define MORVIT_LAUNCHER
+#endif
+
+std::vector<std::string> command_line(const std::string& executable, const std::vector<std::string>& args) {
+  std::vector<std::string> line = {MORVIT_LAUNCHER executable};
+  line.insert(line.end(), args.begin(), args.end());
+  return line;
+}
+
 }  // namespace
+
+std::vector<std::string> morvit_command_line(const std::vector<std::string>& args) {
+  return command_line(MORVIT_BINARY, args);
+}
 
 RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as) {
   char out_name[] = "/tmp/morvit-out-XXXXXX";
@@ -116,8 +132,7 @@ RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>&
     fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
   }
 
-  std::vector<std::string> argv_text = {drop_privileges ? executable_for_everyone() : std::string(MORVIT_BINARY)};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<std::string> argv_text = command_line(drop_privileges ? executable_for_everyone() : MORVIT_BINARY, args);
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -150,6 +165,16 @@ bool RunningMorvit::sleeping() const {
   std::getline(stat, text);
   const std::size_t close = text.rfind(')');
   return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'S';
+}
+
+std::string RunningMorvit::output_so_far() const {
+  // pread leaves the offset alone, which the process shares for its writes.
+  std::string text;
+  char block[4096];
+  for (ssize_t n; (n = ::pread(out_fd_, block, sizeof block, static_cast<off_t>(text.size()))) > 0;) {
+    text.append(block, static_cast<std::size_t>(n));
+  }
+  return text;
 }
 
 ProcessResult RunningMorvit::finish() {

@@ -52,6 +52,8 @@ class RunningMorvit {
   void signal(int signal_number) const;
   // True while the process waits in the kernel (sleeping), e.g. for more input.
   bool sleeping() const;
+  // What the process has written to standard output so far.
+  std::string output_so_far() const;
   ProcessResult finish();
 
  private:
@@ -60,6 +62,10 @@ class RunningMorvit {
   int err_fd_ = -1;
   bool finished_ = false;
 };
+
+// The command line that starts the MORVIT executable with `args`: where the tests run on
+// an emulated processor, the emulator's command (MORVIT_LAUNCHER) comes first.
+std::vector<std::string> morvit_command_line(const std::vector<std::string>& args);
 
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
 ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
