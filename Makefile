@@ -1,33 +1,48 @@
 # Thin wrapper over CMake: `make run` builds MORVIT and runs an example,
-# `make test` builds everything and runs every test.
+# `make test` builds everything and runs every test. Both first install what the build
+# needs when it is missing (tools/install-prerequisites.sh, Debian and Ubuntu).
 BUILD   ?= build
 JOBS    ?= 2
 EXAMPLE ?= examples/two_factors.cmd
+# Warnings as errors: CI sets WERROR=ON; a user's newer compiler may warn where ours does not.
+WERROR  ?= OFF
 
 SANITIZE_BUILD ?= build-sanitize
 BENCH_BUILD    ?= build-bench
+
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=$(WERROR)
 
 .PHONY: all configure build run test sanitize-test bench clean
 
 all: build
 
 configure:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=ON
+	tools/install-prerequisites.sh tests
+	$(CONFIGURE) -DMORVIT_TESTS=ON
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# Builds only the program; the report is written to $(BUILD)/morvit.out.
-run: configure
-	cmake --build $(BUILD) -j$(JOBS) --target morvit
-	cd $(BUILD) && ./morvit ../$(EXAMPLE)
+# Builds only the program, quietly (the compiler's output is kept in $(BUILD)/build.log and
+# shown when the build fails), runs the example in $(BUILD) and names the reports it wrote.
+run:
+	@tools/install-prerequisites.sh program
+	@echo "Building MORVIT in $(BUILD)/ ..."
+	@mkdir -p $(BUILD)
+	@{ $(CONFIGURE) -DMORVIT_TESTS=OFF && cmake --build $(BUILD) -j$(JOBS) --target morvit; } \
+	  >$(BUILD)/build.log 2>&1 || { cat $(BUILD)/build.log; echo "The build failed; its output is above."; exit 1; }
+	@touch $(BUILD)/.run-started
+	@cd $(BUILD) && ./morvit ../$(EXAMPLE)
+	@echo "The report of $(EXAMPLE) is in:" \
+	  $$(find $(BUILD) -maxdepth 1 -type f -newer $(BUILD)/.run-started | sort)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # Every test again, with the address and undefined-behaviour sanitizers in a build of its own.
 sanitize-test:
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVIT_WERROR=ON -DMORVIT_SANITIZE=ON
+	tools/install-prerequisites.sh tests
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVIT_WERROR=$(WERROR) -DMORVIT_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS)
 

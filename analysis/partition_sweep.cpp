@@ -253,7 +253,8 @@ template <class Lanes>
   }
 }
 
-// The sweep over all blocks, compiled for the x86-64 baseline (two lanes per vector) and
+// The sweep over all blocks, compiled for the baseline (two lanes per vector: SSE2 on
+// x86-64, NEON on arm64, whatever the compiler makes of them elsewhere) and on x86-64 also
 // for AVX2 (four), chosen at run time. Both perform the same IEEE operations in the same
 // order on every lane, and no fused multiply-add, so they give the same bits.
 void sweep_all(Workspace& work, const FitInputs& inputs) {

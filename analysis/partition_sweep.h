@@ -8,8 +8,8 @@ namespace morvit {
 // Which compiled variant of the sweep runs. Both give the same bits; the choice exists so
 // that the tests can hold each of them to the plain accumulation.
 enum class SweepCode {
-  best_supported,  // AVX2 where the processor has it, otherwise the x86-64 baseline
-  baseline,        // two lanes per vector, SSE2 on x86-64
+  best_supported,  // AVX2 where an x86-64 processor has it, otherwise the baseline
+  baseline,        // two lanes per vector: SSE2 on x86-64, NEON on arm64
 };
 
 // The partition sums of every single factor (size 1) and of every combination of two

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <version>
 
 namespace morvit {
 
@@ -20,15 +21,22 @@ constexpr std::size_t inline_digits = 64;
 
 constexpr long long max_exact_power = 22;
 
+// The text has no decimal point, so the locale plays no part in strtod.
 double convert(const char* first, const char* last) {
+#if defined(__cpp_lib_to_chars)
   double value = 0.0;
   const auto result = std::from_chars(first, last, value);
   if (result.ec == std::errc::result_out_of_range) {
     // from_chars leaves the value alone when the correctly rounded result is zero or infinite;
-    // strtod delivers that result (the text has no decimal point, so the locale plays no part).
+    // strtod delivers that result.
     value = std::strtod(std::string(first, last).c_str(), nullptr);
   }
   return value;
+#else
+  // A C++ library without from_chars for floating point (libc++ before LLVM 20, as on
+  // macOS): strtod, which the C libraries of Linux and macOS round correctly too.
+  return std::strtod(std::string(first, last).c_str(), nullptr);
+#endif
 }
 
 // The digits as an integer; exact for at most max_exact_digits of them.

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Runs MORVIT on one stored case and checks everything the run leaves behind.
 
-    check_case.py MORVIT CASE_DIR
+    check_case.py MORVIT CASE_DIR [--run-with EMULATOR [OPTION...]]
 
 A case folder holds `in/` (the working directory before the run) and `case.json` (the
 expected outcome): the exit class, a text standard error must contain, the console lines,
 and every file of the directory afterwards, report files line by line with CR LF ends.
-Prints what differs and exits 1, or exits 0 when the run matches.
+Prints what differs and exits 1, or exits 0 when the run matches. MORVIT built for another
+system runs under the command that follows --run-with (Wine, qemu-user).
 """
 import json
 import os
@@ -99,7 +100,7 @@ def directory_contents(root):
     return found
 
 
-def check_case(morvit, case_dir):
+def check_case(command, case_dir):
     with open(os.path.join(case_dir, 'case.json')) as handle:
         case = json.load(handle)
     work = tempfile.mkdtemp(prefix='morvit-case-')
@@ -109,7 +110,7 @@ def check_case(morvit, case_dir):
             for name in files:
                 os.chmod(os.path.join(folder, name), 0o644)
         try:
-            run = subprocess.run([morvit] + case['args'], cwd=work, stdin=subprocess.DEVNULL,
+            run = subprocess.run(command + case['args'], cwd=work, stdin=subprocess.DEVNULL,
                                  capture_output=True, timeout=600)
         except subprocess.TimeoutExpired:
             raise Difference('no result within 600 s')
@@ -141,12 +142,16 @@ def check_case(morvit, case_dir):
 
 
 def main(argv):
+    emulator = []
+    if '--run-with' in argv:
+        at = argv.index('--run-with')
+        argv, emulator = argv[:at], argv[at + 1:]
     if len(argv) != 3:
         print(__doc__)
         return 2
     morvit, case_dir = os.path.abspath(argv[1]), os.path.abspath(argv[2])
     try:
-        check_case(morvit, case_dir)
+        check_case(emulator + [morvit], case_dir)
     except Difference as difference:
         print(f'{os.path.basename(case_dir)}: {difference}')
         return 1

@@ -12,6 +12,7 @@
 namespace morvit {
 namespace {
 
+using testing::morvit_command_line;
 using testing::report_lines;
 using testing::run_morvit;
 using testing::section;
@@ -60,6 +61,10 @@ TEST(RunDriver, ConsoleThatWentAwayDoesNotStopTheReport) {
   // lost, the report is not.
   WorkDir dir;
   dir.write("run.cmd", kFiveCases + "OUT     again.out\nFIN\n");
+  std::vector<std::string> command = morvit_command_line({"run.cmd"});
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
   int pipe_fds[2];
   ASSERT_EQ(::pipe(pipe_fds), 0);
   ::close(pipe_fds[0]);
@@ -67,7 +72,7 @@ TEST(RunDriver, ConsoleThatWentAwayDoesNotStopTheReport) {
   if (child == 0) {
     ::dup2(pipe_fds[1], STDOUT_FILENO);
     if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
-    ::execl(MORVIT_BINARY, MORVIT_BINARY, "run.cmd", static_cast<char*>(nullptr));
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(pipe_fds[1]);

@@ -2,6 +2,7 @@
 """Runs MORVIT on one example command file and compares its reports with the stored ones.
 
     check_example.py MORVIT COMMAND_FILE EXPECTED_DIR WORK_ROOT [--update]
+                     [--run-with EMULATOR [OPTION...]]
 
 The run takes place in a new empty directory under WORK_ROOT, as a user would run it. Every
 file the run leaves there is a report; the set of file names must equal the set of files in
@@ -11,7 +12,8 @@ The exit status must be 0 and nothing may be written to standard error.
 
 With --update the reports of the run replace the contents of EXPECTED_DIR instead (use it
 after a deliberate change of the program, and read the differences before committing them).
-Exits 0 when the run matches, 1 when it does not.
+MORVIT built for another system runs under the command that follows --run-with (Wine,
+qemu-user). Exits 0 when the run matches, 1 when it does not.
 """
 import os
 import re
@@ -44,8 +46,8 @@ def first_difference(name, expected, actual):
     return f'{name}: differs'
 
 
-def run_example(morvit, command_file, work_dir):
-    result = subprocess.run([morvit, command_file], cwd=work_dir, stdout=subprocess.PIPE,
+def run_example(command, command_file, work_dir):
+    result = subprocess.run(command + [command_file], cwd=work_dir, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, timeout=300)
     problems = []
     if result.returncode != 0:
@@ -60,6 +62,10 @@ def run_example(morvit, command_file, work_dir):
 
 
 def main(argv):
+    emulator = []
+    if '--run-with' in argv:
+        at = argv.index('--run-with')
+        argv, emulator = argv[:at], argv[at + 1:]
     update = '--update' in argv
     args = [arg for arg in argv if arg != '--update']
     if len(args) != 4:
@@ -72,7 +78,7 @@ def main(argv):
 
     work_dir = tempfile.mkdtemp(prefix='example-', dir=work_root)
     try:
-        problems, reports = run_example(morvit, command_file, work_dir)
+        problems, reports = run_example(emulator + [morvit], command_file, work_dir)
     finally:
         shutil.rmtree(work_dir, ignore_errors=True)
 

@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
 """Installs MORVIT into a temporary prefix and runs the installed program.
 
-    check_install.py CMAKE BUILD_DIR BINDIR MANDIR MANUAL_PAGE COMMAND_FILE
+    check_install.py CMAKE BUILD_DIR PROGRAM MANUAL_PAGE SOURCE_MANUAL_PAGE DOCDIR SOURCE_DIR
+                     [--run-with EMULATOR [OPTION...]]
 
 Runs `CMAKE --install BUILD_DIR --prefix <tmp>/prefix` (the temporary directory is made under
-BUILD_DIR and removed afterwards), then checks that <prefix>/BINDIR/morvit is an executable,
-that <prefix>/MANDIR/man1/morvit.1 is a copy of MANUAL_PAGE, and that the installed program,
-run on COMMAND_FILE in an empty directory, ends with status 0 and writes a report morvit.out
-with the run summary, the statistics table and a trailer without errors.
+BUILD_DIR and removed afterwards), then checks that <prefix>/PROGRAM is an executable, that
+<prefix>/MANUAL_PAGE is a copy of SOURCE_MANUAL_PAGE (MANUAL_PAGE empty: no manual page, as
+on Windows), and that <prefix>/DOCDIR holds LICENSE and README-first.txt and copies of the
+guides (docs/*.md) and of the examples with their reports of SOURCE_DIR. The installed
+program, run on the installed examples/two_factors.cmd in an empty directory, must end with
+status 0 and write a report morvit.out with the run summary, the statistics table and a
+trailer without errors. A program built for another system runs under the command that
+follows --run-with.
 
-BINDIR and MANDIR are the install directories the build was configured with. When one of
-them is absolute the installation would leave the prefix: the test is skipped (status 77).
-Exits 0 on success, 1 on failure.
+PROGRAM, MANUAL_PAGE and DOCDIR are the install paths the build was configured with. When
+one of them is absolute the installation would leave the prefix: the test is skipped
+(status 77). Exits 0 on success, 1 on failure.
 """
 import os
 import shutil
@@ -51,23 +56,37 @@ def install(cmake, build_dir, prefix):
                       f'{result.stdout.decode(errors="replace")}')
 
 
-def check_files(prefix, bindir, mandir, manual_page):
-    program = os.path.join(prefix, bindir, 'morvit')
+def same_file(installed, source):
+    if not os.path.isfile(installed):
+        raise Failure(f'{installed}: not installed')
+    with open(installed, 'rb') as copy, open(source, 'rb') as original:
+        if copy.read() != original.read():
+            raise Failure(f'{installed}: differs from {source}')
+
+
+def check_files(prefix, program, manual_page, source_manual_page, docdir, source_dir):
+    program = os.path.join(prefix, program)
     if not os.path.isfile(program) or not os.access(program, os.X_OK):
         raise Failure(f'{program}: not installed as an executable file')
-    page = os.path.join(prefix, mandir, 'man1', 'morvit.1')
-    if not os.path.isfile(page):
-        raise Failure(f'{page}: manual page not installed')
-    with open(page, 'rb') as installed, open(manual_page, 'rb') as source:
-        if installed.read() != source.read():
-            raise Failure(f'{page}: differs from {manual_page}')
+    if manual_page:
+        same_file(os.path.join(prefix, manual_page), source_manual_page)
+    documentation = os.path.join(prefix, docdir)
+    same_file(os.path.join(documentation, 'LICENSE'), os.path.join(source_dir, 'LICENSE'))
+    same_file(os.path.join(documentation, 'README-first.txt'),
+              os.path.join(source_dir, 'packaging', 'README-first.txt'))
+    for folder in ('docs', 'examples'):
+        for parent, _, files in os.walk(os.path.join(source_dir, folder)):
+            for name in files:
+                if name.endswith('.md') or folder == 'examples' and name != '.gitattributes':
+                    source = os.path.join(parent, name)
+                    same_file(os.path.join(documentation, os.path.relpath(source, source_dir)), source)
     return program
 
 
-def check_run(program, command_file, run_dir):
+def check_run(command, command_file, run_dir):
     if not os.path.isfile(command_file):  # MORVIT would create it empty
         raise Failure(f'{command_file}: no such command file')
-    result = subprocess.run([program, command_file], cwd=run_dir, stdout=subprocess.PIPE,
+    result = subprocess.run(command + [command_file], cwd=run_dir, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, timeout=300)
     if result.returncode != 0:
         raise Failure(f'installed morvit ended with status {result.returncode}: '
@@ -84,12 +103,16 @@ def check_run(program, command_file, run_dir):
 
 
 def main(argv):
-    if len(argv) != 6:
+    emulator = []
+    if '--run-with' in argv:
+        at = argv.index('--run-with')
+        argv, emulator = argv[:at], argv[at + 1:]
+    if len(argv) != 7:
         print(__doc__, file=sys.stderr)
         return 2
-    cmake, build_dir, bindir, mandir, manual_page, command_file = argv
-    if os.path.isabs(bindir) or os.path.isabs(mandir):
-        print(f'skipped: absolute install directories ({bindir}, {mandir}) lie outside any prefix')
+    cmake, build_dir, program, manual_page, source_manual_page, docdir, source_dir = argv
+    if any(os.path.isabs(path) for path in (program, manual_page, docdir)):
+        print(f'skipped: absolute install paths ({program}, {manual_page}, {docdir}) lie outside any prefix')
         return SKIPPED
     build_dir = os.path.abspath(build_dir)
     temporary = tempfile.mkdtemp(prefix='install-', dir=build_dir)
@@ -98,14 +121,22 @@ def main(argv):
         run_dir = os.path.join(temporary, 'run')
         os.mkdir(run_dir)
         install(cmake, build_dir, prefix)
-        program = check_files(prefix, bindir, mandir, os.path.abspath(manual_page))
-        check_run(program, os.path.abspath(command_file), run_dir)
+        installed = check_files(prefix, program, manual_page, os.path.abspath(source_manual_page), docdir,
+                                os.path.abspath(source_dir))
+        # MORVIT takes a command file name of at most 80 characters: the installed example
+        # is run from a short copy, the prefix may lie deep.
+        short = tempfile.mkdtemp(prefix='morvit-')
+        try:
+            command_file = shutil.copy(os.path.join(prefix, docdir, 'examples', 'two_factors.cmd'), short)
+            check_run(emulator + [installed], command_file, run_dir)
+        finally:
+            shutil.rmtree(short, ignore_errors=True)
     except Failure as failure:
         print(failure)
         return 1
     finally:
         shutil.rmtree(temporary, ignore_errors=True)
-    print(f'installed program and manual page work from a prefix ({bindir}, {mandir}/man1)')
+    print('installed program, manual page, documentation and examples work from a prefix')
     return 0
 
 

@@ -1,14 +1,11 @@
 #include "recordio/command_file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "recordio/pipe_feed.h"
 
 namespace morvit {
 namespace {
@@ -101,38 +98,6 @@ TEST(CommandFile, SkipLineConsumesTheLineEnd) {
   }
 }
 
-TEST(CommandFile, ReadsFromADescriptorAndClosesIt) {
-  char path[] = "/tmp/morvit_command_file_XXXXXX";
-  const int fd = ::mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const std::string text = "dat 3 1\r\n" + std::string(200, '7') + "\nfin\n";
-  ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-  ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
-  {
-    CommandFile file = testing::file_on(fd, 16);
-    std::string line;
-    ASSERT_EQ(file.read_command_line(line), ReadStatus::ok);
-    EXPECT_EQ(line, columns("dat 3 1"));
-    ASSERT_EQ(file.read_command_line(line), ReadStatus::ok);
-    EXPECT_EQ(line, std::string(80, '7'));
-    ASSERT_EQ(file.read_command_line(line), ReadStatus::ok);
-    EXPECT_EQ(line, columns("fin"));
-    EXPECT_EQ(file.read_command_line(line), ReadStatus::end_of_file);
-  }
-  EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the descriptor was closed";
-  ::unlink(path);
-}
-
-TEST(CommandFile, DirectoryFailsToRead) {
-  const int fd = ::open("/tmp", O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(fd, 0);
-  CommandFile file = testing::file_on(fd);
-  std::string line;
-  EXPECT_EQ(file.read_command_line(line), ReadStatus::read_failed);
-  EXPECT_TRUE(file.failed());
-  EXPECT_EQ(file.read_command_line(line), ReadStatus::read_failed);
-}
-
 TEST(CommandFile, MovedFileGoesOnWhereItWas) {
   CommandFile first = CommandFile::from_text("ONE\nTWO\nTHREE\n", 2);
   std::string line;
@@ -144,22 +109,6 @@ TEST(CommandFile, MovedFileGoesOnWhereItWas) {
   third = std::move(second);
   ASSERT_EQ(third.read_command_line(line), ReadStatus::ok);
   EXPECT_EQ(line, columns("THREE"));
-}
-
-TEST(CommandFile, LineFromAPipeIsReturnedBeforeTheWriterIsDone) {
-  testing::PipeFeed feed;
-  CommandFile file = testing::file_on(feed.take_read_end());
-  feed.write("MER 0.05\r\nCOM PART");
-  std::string line;
-  auto status = feed.returns_without_more_data([&] { return file.read_command_line(line); });
-  EXPECT_EQ(status, ReadStatus::ok);
-  EXPECT_EQ(line, columns("MER 0.05"));
-
-  feed.write("LY SENT\n");
-  feed.close_writer();
-  ASSERT_EQ(file.read_command_line(line), ReadStatus::ok);
-  EXPECT_EQ(line, columns("COM PARTLY SENT"));
-  EXPECT_EQ(file.read_command_line(line), ReadStatus::end_of_file);
 }
 
 }  // namespace

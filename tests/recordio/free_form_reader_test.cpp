@@ -1,6 +1,5 @@
 #include "recordio/free_form_reader.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "recordio/pipe_feed.h"
 
 namespace morvit {
 namespace {
@@ -247,16 +245,6 @@ TEST(FreeFormReader, RepeatDoesNotCarryIntoNextStatement) {
   expect_same(second, {2});
 }
 
-TEST(FreeFormReader, DirectoryFailsToRead) {
-  const int fd = ::open("/tmp", O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(fd, 0);
-  CommandFile file = testing::file_on(fd);
-  std::vector<double> targets(2, U);
-  EXPECT_EQ(free_form_read(file, targets), ReadStatus::read_failed);
-  CommandFile again = testing::file_on(::open("/tmp", O_RDONLY | O_DIRECTORY));
-  EXPECT_EQ(free_form_read(again, {}), ReadStatus::read_failed) << "even with no targets";
-}
-
 TEST(FreeFormReader, MegabyteLines) {
   // One value after a megabyte of blanks; then a megabyte of values of which only the first
   // is needed, so the rest of that line is skipped.
@@ -313,22 +301,6 @@ TEST(FreeFormReader, ConversionIsCorrectlyRounded) {
   for (std::size_t i = 0; i < targets.size(); ++i) {
     ASSERT_EQ(targets[i], expected[i]) << "value " << i;
   }
-}
-
-TEST(FreeFormReader, StatementFromAPipeEndsWithoutWaitingForTheWriter) {
-  testing::PipeFeed feed;
-  CommandFile file = testing::file_on(feed.take_read_end());
-  feed.write("0.5 0.75\n1\nFIN");
-  std::vector<double> targets(2, U);
-  const ReadStatus status = feed.returns_without_more_data([&] { return free_form_read(file, targets); });
-  EXPECT_EQ(status, ReadStatus::ok);
-  expect_same(targets, {0.5, 0.75});
-  std::vector<double> zero_targets;
-  EXPECT_EQ(feed.returns_without_more_data([&] { return free_form_read(file, zero_targets); }), ReadStatus::ok);
-  feed.write("\n");
-  std::string line;
-  EXPECT_EQ(feed.returns_without_more_data([&] { return file.read_command_line(line); }), ReadStatus::ok);
-  EXPECT_EQ(line.substr(0, 4), "FIN ");
 }
 
 }  // namespace

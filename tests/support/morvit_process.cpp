@@ -102,7 +102,42 @@ const std::string& executable_for_everyone() {
   return copy.path();
 }
 
+// An emulated build names the emulator and its options as a list of string literals,
+// each followed by a comma.
+#ifndef MORVIT_LAUNCHER
+#define MORVIT_LAUNCHER
+#endif
+
+std::vector<std::string> command_line(const std::string& executable, const std::vector<std::string>& args) {
+  std::vector<std::string> line = {MORVIT_LAUNCHER executable};
+  line.insert(line.end(), args.begin(), args.end());
+  return line;
+}
+
+// The executable as a shell script starts it: itself, or where it runs under an emulator
+// a script beside the copy for everyone that starts the emulator with it.
+std::string executable_for_scripts() {
+  const std::vector<std::string> line = command_line(MORVIT_BINARY, {});
+  if (line.size() == 1) return line.front();
+  static const std::string script = [&] {
+    const fs::path path = fs::path(executable_for_everyone()).parent_path() / "morvit-emulated";
+    std::ofstream file(path);
+    file << "#!/bin/sh\nexec";
+    for (const std::string& word : line) file << " '" << word << "'";
+    file << " \"$@\"\n";
+    file.close();
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    return path.string();
+  }();
+  return script;
+}
+
 }  // namespace
+
+std::vector<std::string> morvit_command_line(const std::vector<std::string>& args) {
+  return command_line(MORVIT_BINARY, args);
+}
 
 RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as,
                              const std::string& program) {
@@ -117,10 +152,12 @@ RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>&
     fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
   }
 
-  std::vector<std::string> argv_text = {!program.empty()    ? program
-                                        : drop_privileges ? executable_for_everyone()
-                                                          : std::string(MORVIT_BINARY)};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<std::string> argv_text = args;
+  if (!program.empty()) {
+    argv_text.insert(argv_text.begin(), program);
+  } else {
+    argv_text = command_line(drop_privileges ? executable_for_everyone() : std::string(MORVIT_BINARY), args);
+  }
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -155,6 +192,16 @@ bool RunningMorvit::sleeping() const {
   return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'S';
 }
 
+std::string RunningMorvit::output_so_far() const {
+  // pread leaves the offset alone, which the process shares for its writes.
+  std::string text;
+  char block[4096];
+  for (ssize_t n; (n = ::pread(out_fd_, block, sizeof block, static_cast<off_t>(text.size()))) > 0;) {
+    text.append(block, static_cast<std::size_t>(n));
+  }
+  return text;
+}
+
 bool RunningMorvit::ends_within(int milliseconds) {
   for (int waited = 0; !reaped_; waited += 5) {
     if (::waitpid(pid_, &wait_status_, WNOHANG) == pid_) {
@@ -182,7 +229,7 @@ ProcessResult RunningMorvit::finish() {
 }
 
 ProcessResult run_script(const WorkDir& dir, const std::string& script) {
-  ::setenv("MORVIT", MORVIT_BINARY, 1);
+  ::setenv("MORVIT", executable_for_scripts().c_str(), 1);
   RunningMorvit process(dir, {"-c", script}, RunAs::invoking_user, "/bin/bash");
   return process.finish();
 }

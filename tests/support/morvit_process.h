@@ -54,6 +54,8 @@ class RunningMorvit {
   void signal(int signal_number) const;
   // True while the process waits in the kernel (sleeping), e.g. for more input.
   bool sleeping() const;
+  // What the process has written to standard output so far.
+  std::string output_so_far() const;
   // True when the process has ended within `milliseconds` (finish() then collects it).
   bool ends_within(int milliseconds);
   ProcessResult finish();
@@ -66,6 +68,10 @@ class RunningMorvit {
   int wait_status_ = 0;
   bool reaped_ = false;
 };
+
+// The command line that starts the MORVIT executable with `args`: where the tests run on
+// an emulated processor, the emulator's command (MORVIT_LAUNCHER) comes first.
+std::vector<std::string> morvit_command_line(const std::vector<std::string>& args);
 
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
 ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
