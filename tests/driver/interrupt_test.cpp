@@ -126,10 +126,17 @@ TEST_P(InterruptedBlockedReport, EndsPromptly) {
   dir.write("run.cmd", commands + "FIN\n");
 
   RunningMorvit morvit(dir, {"run.cmd"});
-  ASSERT_TRUE(wait_for([&] { return morvit.sleeping(); }));
+  // The pipe is full and the run waits to write more.
+  const int fifo = ::open((dir.path() / c.fifo).c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(fifo, 0);
+  ASSERT_TRUE(wait_for([&] {
+    int held = 0;
+    return ::ioctl(fifo, FIONREAD, &held) == 0 && held >= 60000 && morvit.sleeping();
+  }));
   morvit.signal(c.signal_number);
   ASSERT_TRUE(morvit.ends_within(5000)) << "the interruption did not end the run";
   const auto result = morvit.finish();
+  ::close(fifo);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, std::string(c.message) + "\n");
 }
