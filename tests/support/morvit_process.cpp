@@ -139,6 +139,8 @@ std::vector<std::string> morvit_command_line(const std::vector<std::string>& arg
   return command_line(MORVIT_BINARY, args);
 }
 
+bool runs_under_emulator() { return command_line(MORVIT_BINARY, {}).size() > 1; }
+
 RunningMorvit::RunningMorvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as,
                              const std::string& program) {
   char out_name[] = "/tmp/morvit-out-XXXXXX";

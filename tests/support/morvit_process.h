@@ -73,6 +73,9 @@ class RunningMorvit {
 // an emulated processor, the emulator's command (MORVIT_LAUNCHER) comes first.
 std::vector<std::string> morvit_command_line(const std::vector<std::string>& args);
 
+// True when the executable runs under an emulator (another processor's build).
+bool runs_under_emulator();
+
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
 ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
 
