@@ -43,6 +43,15 @@ void warn_decimal_comma(RunContext& run, FilePosition where, double value, const
                               "write decimals with a point (0.8, not 0,8)");
 }
 
+// A value of a data matrix that looks wrong: outside 0..1, or the first half of a decimal comma.
+[[gnu::noinline]] void warn_about_value(RunContext& run, const FreeFormReader& reader, double value,
+                                        std::uint64_t block_line, int case_index, int column) {
+  if (reader.before_decimal_comma()) {
+    warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", block_line, case_index, column));
+  }
+  if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, block_line, case_index, column);
+}
+
 // The z-score of one raw score. The three tests are made in this order and the last
 // that holds decides; with a damping factor above one half the bounds cross and a score
 // may pass two of them.
@@ -99,9 +108,8 @@ ReadStatus read_data_matrix(RunContext& run) {
     if (item == FreeFormReader::Item::quit) break;
     if (item == FreeFormReader::Item::number) {
       data.x(case_index, column) = value;
-      if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, block_line, case_index, column);
-      if (reader.before_decimal_comma()) {
-        warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", block_line, case_index, column));
+      if (!(value >= 0.0 && value <= 1.0) || reader.before_decimal_comma()) [[unlikely]] {
+        warn_about_value(run, reader, value, block_line, case_index, column);
       }
     }
     if (++column == columns) {

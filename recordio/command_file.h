@@ -73,8 +73,9 @@ class CommandFile {
     ++line_;
     line_start_ = offset_of(p);
   }
-  // Where the buffered byte p (on the current line) stands in the file.
-  FilePosition position_of(const char* p) const noexcept { return {line_, offset_of(p) - line_start_ + 1}; }
+  // Where the buffered byte p, or the byte at a file offset, on the current line stands.
+  FilePosition position_of(const char* p) const noexcept { return position_at(offset_of(p)); }
+  FilePosition position_at(std::uint64_t offset) const noexcept { return {line_, offset - line_start_ + 1}; }
   // The offset in the file of the buffered byte p, and the byte at a file offset while it is
   // still buffered (null once it has been dropped).
   std::uint64_t offset_of(const char* p) const noexcept {

@@ -39,7 +39,6 @@ class Cursor {
   void skip_to(const char* p) { p_ = p; }
   // The cursor has just passed a line end.
   void line_begins_here() { file_.line_begins_at(p_); }
-  FilePosition file_position() const { return file_.position_of(p_); }
   std::uint64_t file_offset() const { return file_.offset_of(p_); }
   // The character after the one at the cursor if it is buffered, without reading more.
   int buffered_second() const { return lim_ - p_ >= 2 ? static_cast<unsigned char>(p_[1]) : no_char; }
@@ -245,6 +244,7 @@ ReadStatus FreeFormReader::next(Item& item, double& value) {
     return ReadStatus::ok;
   }
   if (status_ != ReadStatus::ok) return status_;
+  bool whole_number = false;
   {
     Cursor cur(in_);
     if (repeat_left_ == 0) {
@@ -263,26 +263,25 @@ ReadStatus FreeFormReader::next(Item& item, double& value) {
         item = Item::quit;
         return ReadStatus::ok;
       }
-      field_position_ = cur.file_position();
-      const std::uint64_t field_offset = cur.file_offset();
+      field_offset_ = cur.file_offset();
       Field field;
       if (!read_plain_number(cur, field) && !read_field(cur, true, field)) {
-        note_failed_field(field_offset, cur.position(), cur.limit());
+        note_failed_field(cur.position(), cur.limit());
         return fail(ReadStatus::read_failed);
       }
       current_item_ = field.item;
       current_value_ = field.value;
       repeat_left_ = field.repeat;
-      // "0,8": digits, a comma and a digit without a blank, as a decimal comma is written.
-      decimal_comma_ = field.whole_number && field.repeat == 1 && cur.peek() == ',' &&
-                       is_digit(cur.buffered_second());
+      whole_number = field.whole_number && field.repeat == 1;
     }
     item = current_item_;
     value = current_value_;
 
+    int c = cur.peek();
+    // "0,8": digits, a comma and a digit without a blank, as a decimal comma is written.
+    decimal_comma_ = whole_number && c == ',' && is_digit(cur.buffered_second());
     // Blanks after the field are skipped; a comma there is the separator of the field and is
     // consumed by the last target that the field serves.
-    int c = cur.peek();
     while (is_blank(c)) {
       cur.skip();
       c = cur.peek();
@@ -294,8 +293,8 @@ ReadStatus FreeFormReader::next(Item& item, double& value) {
   return ReadStatus::ok;
 }
 
-void FreeFormReader::note_failed_field(std::uint64_t start_offset, const char* stop, const char* limit) {
-  const char* start = in_.buffered_at(start_offset);
+void FreeFormReader::note_failed_field(const char* stop, const char* limit) {
+  const char* start = in_.buffered_at(field_offset_);
   if (start == nullptr || start > stop) start = stop;
   // The field up to the first blank, separator or line end after it, at most 24 characters.
   const char* end = stop;

@@ -43,7 +43,7 @@ class FreeFormReader {
 
   // Where the field that served the last target began; after read_failed, where the field
   // that could not be read began.
-  FilePosition field_position() const { return field_position_; }
+  FilePosition field_position() const { return in_.position_at(field_offset_); }
   // After read_failed for a malformed field: its first characters, as written.
   const std::string& failed_text() const { return failed_text_; }
   // The field that served the last target was a whole number followed directly by a comma
@@ -51,7 +51,7 @@ class FreeFormReader {
   bool before_decimal_comma() const { return decimal_comma_; }
 
  private:
-  void note_failed_field(std::uint64_t start_offset, const char* stop, const char* limit);
+  void note_failed_field(const char* stop, const char* limit);
 
   ReadStatus fail(ReadStatus status) {
     status_ = status;
@@ -64,7 +64,7 @@ class FreeFormReader {
   std::uint64_t repeat_left_ = 0;  // targets that still take the current item, this one included
   Item current_item_ = Item::null;
   double current_value_ = 0.0;
-  FilePosition field_position_;
+  std::uint64_t field_offset_ = 0;  // where the last field began in the file
   std::string failed_text_;
   bool decimal_comma_ = false;
 };
