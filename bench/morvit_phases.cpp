@@ -25,6 +25,7 @@
 
 #include "analysis/fit_table.h"
 #include "driver/data_loading.h"
+#include "driver/platform.h"
 #include "driver/run_context.h"
 #include "driver/run_summary.h"
 
@@ -51,7 +52,7 @@ struct Times {
 Times run_once(const char* path, std::size_t& report_bytes) {
   const int fd = ::open(path, O_RDONLY);
   if (fd < 0) fail(std::string("cannot open ") + path);
-  auto run = std::make_unique<morvit::RunContext>(morvit::CommandFile(fd));
+  auto run = std::make_unique<morvit::RunContext>(morvit::CommandFile(morvit::platform::command_file_source(fd)));
   Times times;
 
   auto start = Clock::now();
@@ -97,7 +98,7 @@ Times run_once(const char* path, std::size_t& report_bytes) {
   const int out = ::open("morvit_phases.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0) fail("cannot open morvit_phases.out");
   start = Clock::now();
-  run->report.connect_file(out);
+  run->report.connect_file(out, "morvit_phases.out");
   morvit::write_run_summary(*run, inputs.denominator_df, inputs.expected_msd);
   morvit::write_fit_table(run->report, inputs, *sums);
   run->report.close();
