@@ -6,9 +6,9 @@
 #include "app/program_texts.h"
 #include "driver/run_driver.h"
 #include "exchange/c_stream.h"
-#include "exchange/command_file_maker.h"
+#include "exchange/input/command_file_maker.h"
 #include "exchange/diagnostics.h"
-#include "exchange/exchange_listener.h"
+#include "exchange/output/exchange_listener.h"
 
 namespace {
 

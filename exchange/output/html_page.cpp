@@ -1,11 +1,11 @@
-#include "exchange/html_page.h"
+#include "exchange/output/html_page.h"
 
 #include <cmath>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
-#include "exchange/html_assets.h"
+#include "exchange/output/html_assets.h"
 #include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 #include "recordio/field_editing.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/maker_options.h"
+#include "exchange/input/maker_options.h"
 
 namespace morvit {
 

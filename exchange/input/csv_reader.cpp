@@ -1,4 +1,4 @@
-#include "exchange/csv_reader.h"
+#include "exchange/input/csv_reader.h"
 
 #include <array>
 

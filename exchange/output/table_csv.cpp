@@ -1,6 +1,6 @@
-#include "exchange/table_csv.h"
+#include "exchange/output/table_csv.h"
 
-#include "exchange/csv_fields.h"
+#include "exchange/output/csv_fields.h"
 
 namespace morvit {
 

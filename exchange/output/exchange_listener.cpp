@@ -1,14 +1,14 @@
-#include "exchange/exchange_listener.h"
+#include "exchange/output/exchange_listener.h"
 
 #include <iterator>
 #include <utility>
 
 #include "exchange/case_names.h"
-#include "exchange/cases_csv.h"
+#include "exchange/output/cases_csv.h"
 #include "exchange/diagnostics.h"
-#include "exchange/html_page.h"
+#include "exchange/output/html_page.h"
 #include "exchange/output_file.h"
-#include "exchange/table_csv.h"
+#include "exchange/output/table_csv.h"
 
 namespace morvit {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/command_file_maker.h"
+#include "exchange/input/command_file_maker.h"
 #include "support/morvit_process.h"
 
 namespace morvit {

@@ -1,4 +1,4 @@
-#include "exchange/html_assets.h"
+#include "exchange/output/html_assets.h"
 
 namespace morvit {
 

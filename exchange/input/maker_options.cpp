@@ -1,4 +1,4 @@
-#include "exchange/maker_options.h"
+#include "exchange/input/maker_options.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "exchange/command_file_maker.h"
+#include "exchange/input/command_file_maker.h"
 
 #include <filesystem>
 #include <fstream>
@@ -8,7 +8,7 @@
 #include "driver/data_matrix.h"
 #include "exchange/case_names.h"
 #include "exchange/column_names.h"
-#include "exchange/csv_reader.h"
+#include "exchange/input/csv_reader.h"
 #include "exchange/diagnostics.h"
 #include "exchange/number_text.h"
 #include "exchange/output_file.h"

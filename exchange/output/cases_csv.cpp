@@ -1,6 +1,6 @@
-#include "exchange/cases_csv.h"
+#include "exchange/output/cases_csv.h"
 
-#include "exchange/csv_fields.h"
+#include "exchange/output/csv_fields.h"
 
 namespace morvit {
 

@@ -1,4 +1,4 @@
-#include "exchange/csv_fields.h"
+#include "exchange/output/csv_fields.h"
 
 #include <cmath>
 

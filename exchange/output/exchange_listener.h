@@ -4,7 +4,7 @@
 #include <string>
 
 #include "driver/run_listener.h"
-#include "exchange/run_record.h"
+#include "exchange/output/run_record.h"
 
 namespace morvit {
 

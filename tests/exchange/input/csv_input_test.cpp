@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/csv_reader.h"
+#include "exchange/input/csv_reader.h"
 #include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "exchange/run_record.h"
+#include "exchange/output/run_record.h"
 
 namespace morvit {
 

@@ -1,0 +1,30 @@
+#include "measures/block_membership.h"
+
+#include <limits>
+
+namespace morvit {
+
+int block_factors(std::string_view block, int (&factors)[10]) {
+  int count = 0;
+  for (const char letter : block) {
+    if (letter < 'A' || letter > 'J' || count == 10) continue;
+    factors[count++] = letter - 'A' + 1;
+  }
+  return count;
+}
+
+double block_membership(std::string_view block, std::span<const double> values, bool rounded_from_three) {
+  int factors[10];
+  const int count = block_factors(block, factors);
+  if (count == 0) return std::numeric_limits<double>::quiet_NaN();
+  double smallest = values[static_cast<std::size_t>(factors[0])];
+  for (int k = 1; k < count; ++k) {
+    const double value = values[static_cast<std::size_t>(factors[k])];
+    // The running minimum keeps the earlier value unless a later one is strictly smaller.
+    if (value < smallest) smallest = value;
+  }
+  if (rounded_from_three && count >= 3) smallest = static_cast<double>(static_cast<float>(smallest));
+  return smallest;
+}
+
+}  // namespace morvit
