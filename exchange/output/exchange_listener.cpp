@@ -78,8 +78,16 @@ void ExchangeListener::results(const RunResults& results) {
 }
 
 void ExchangeListener::row(const TableRow& row) {
-  record_.rows.push_back(RecordedRow{std::string(row.block), row.kind, std::string(row.hypothesis), row.ssd, row.df,
-                                     row.msd, row.f, row.p, row.printed});
+  RecordedRow& recorded = record_.rows.emplace_back();
+  recorded.block = std::string(row.block);
+  recorded.kind = row.kind;
+  recorded.hypothesis = std::string(row.hypothesis);
+  recorded.ssd = row.ssd;
+  recorded.df = row.df;
+  recorded.msd = row.msd;
+  recorded.f = row.f;
+  recorded.p = row.p;
+  recorded.printed = row.printed;
 }
 
 void ExchangeListener::take_case_names() {

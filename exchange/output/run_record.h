@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "analysis/table_observer.h"
 #include "exchange/column_names.h"
+#include "measures/fit_measures.h"
 
 namespace morvit {
 
@@ -20,6 +22,26 @@ struct RecordedRow {
   double f = 0.0;
   double p = 0.0;
   bool printed = true;
+  // The numerator degrees of freedom that P was computed with: the partition weight for a
+  // single factor, the rounded DF for a combination, the DF of NEC AND SUFF for a
+  // comparison row; NaN on the baseline row.
+  double dfn = std::numeric_limits<double>::quiet_NaN();
+
+  // Filled after the run, for the outputs (see RunRecord::levels):
+  // the smallest measurement error factor at which the hypothesis row is compatible at
+  // each level of RunRecord::levels (0 when MSD is 0; NaN when no measurement error makes
+  // it compatible); empty on baseline, comparison and omitted rows.
+  std::vector<double> critical_mer;
+  // The cases of positive weight on the row's wrong side: above the diagonal (outcome
+  // z-score above the membership's) for NECESSARY, below it for SUFFICIENT, either side
+  // for NEC AND SUFF; -1 on baseline and comparison rows.
+  std::int64_t cases_against = -1;
+  // There are cases against, and every one of them lies within 1e-9 of the diagonal
+  // (in z units): the row is decided by ties, not by the data's support.
+  bool decided_by_ties = false;
+  // The fit measures of the row's block (the same on every hypothesis row of a block);
+  // NaN on baseline and comparison rows.
+  FitMeasures fit = no_fit_measures();
 };
 
 // What the outputs beside the report show of one run: its comments, the names behind its
@@ -47,6 +69,16 @@ struct RunRecord {
   double z_score(int column, int case_index) const { return z[index(column, case_index)]; }
 
   std::vector<RecordedRow> rows;
+
+  // The levels of P that the outputs show critical measurement errors for, ascending
+  // (0.01, 0.05, 0.1 and the level asked for), and the level asked for (--level), whose
+  // critical measurement error the table CSV gives.
+  std::vector<double> levels;
+  double level = 0.05;
+
+  // The run's warnings as told on standard error, without the leading "morvit: "
+  // ("run.cmd:5:9: warning: ..."), in the order they were told.
+  std::vector<std::string> warnings;
 
  private:
   std::size_t index(int column, int case_index) const {
