@@ -10,13 +10,14 @@ namespace {
 struct ValueOption {
   std::string_view name;
   std::string CommandLine::*target;
+  const char* what;  // what the value is, for messages
 };
 
 constexpr std::array<ValueOption, 4> value_options{{
-    {"--table-csv", &CommandLine::table_csv},
-    {"--cases-csv", &CommandLine::cases_csv},
-    {"--html", &CommandLine::html},
-    {"--names", &CommandLine::names},
+    {"--table-csv", &CommandLine::table_csv, "a file name"},
+    {"--cases-csv", &CommandLine::cases_csv, "a file name"},
+    {"--html", &CommandLine::html, "a file name"},
+    {"--names", &CommandLine::names, "a list of names"},
 }};
 
 CommandLine usage_error(std::string problem) {
@@ -31,6 +32,7 @@ CommandLine usage_error(std::string problem) {
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine line;
   bool options_seen = false;
+  std::vector<std::string_view> given;  // the options with a value met so far
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -54,27 +56,39 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
       line.quiet = true;
       continue;
     }
+    if (argument == "--strict") {
+      line.strict = true;
+      continue;
+    }
     if (argument == "--make-command-file") {
       line.mode = CommandLine::Mode::make_command_file;
       line.maker_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
       return line;
     }
-    bool known = false;
+    const ValueOption* known = nullptr;
+    std::string value;
     for (const ValueOption& option : value_options) {
       const std::string_view text(argument);
       if (text == option.name) {
-        if (i + 1 >= arguments.size()) return usage_error("option " + argument + " needs a file name");
-        line.*option.target = arguments[++i];
-        known = true;
+        if (i + 1 >= arguments.size()) return usage_error("option " + argument + " needs " + option.what);
+        value = arguments[++i];
+        known = &option;
         break;
       }
       if (text.starts_with(option.name) && text.size() > option.name.size() && text[option.name.size()] == '=') {
-        line.*option.target = std::string(text.substr(option.name.size() + 1));
-        known = true;
+        value = std::string(text.substr(option.name.size() + 1));
+        known = &option;
         break;
       }
     }
-    if (!known) return usage_error("unknown option " + argument);
+    if (known == nullptr) return usage_error("unknown option " + argument);
+    // An empty value would silently ask for nothing, and a second one would silently win.
+    if (value.empty()) return usage_error("option " + std::string(known->name) + " needs " + known->what + ", not an empty one");
+    for (const std::string_view earlier : given) {
+      if (earlier == known->name) return usage_error("option " + std::string(known->name) + " given twice");
+    }
+    given.push_back(known->name);
+    line.*known->target = std::move(value);
   }
 
   if (i < arguments.size()) {

@@ -21,6 +21,7 @@ struct CommandLine {
   std::string command_file;          // the first operand (empty without one)
   std::vector<std::string> ignored;  // operands after the command file
   bool quiet = false;                // -q, --quiet
+  bool strict = false;               // --strict: errors and warnings give status 3
 
   // Outputs beside the report (empty when not asked for).
   std::string table_csv;

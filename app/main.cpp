@@ -1,9 +1,12 @@
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/program_texts.h"
+#include "driver/diagnostics.h"
+#include "driver/interrupts.h"
 #include "driver/run_driver.h"
 #include "exchange/c_stream.h"
 #include "exchange/input/command_file_maker.h"
@@ -36,7 +39,31 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   morvit::ExchangeListener listener(outputs, err);
   options.listener = &listener;
   const int status = morvit::run_morvit(options);
-  return status != 0 ? status : listener.status();
+  if (status != 0 && status != morvit::strict_status) return status;
+  if (listener.status() != 0) return listener.status();
+  return line.strict && listener.warnings() > 0 ? morvit::strict_status : status;
+}
+
+// --make-command-file: interruptions end it as they end a run (a word and status 1, no
+// half-written file), and a lack of memory is told, not an abort.
+int make_command_file(const std::vector<std::string>& arguments) {
+  morvit::CStream out(stdout);
+  morvit::CStream err(stderr);
+  morvit::install_interrupt_handlers(nullptr, nullptr);
+  morvit::MakerOutcome outcome = morvit::MakerOutcome::refused;
+  try {
+    outcome = morvit::make_command_file(arguments, out, err);
+  } catch (const std::bad_alloc&) {
+    err << "morvit: out of memory; no command file was made\n";
+    err.flush();
+  }
+  morvit::remove_interrupt_handlers();
+  switch (outcome) {
+    case morvit::MakerOutcome::made: return 0;
+    case morvit::MakerOutcome::refused: return 2;
+    case morvit::MakerOutcome::usage_error: print(stderr, morvit::usage_text()); return 2;
+  }
+  return 2;
 }
 
 }  // namespace
@@ -48,28 +75,20 @@ int main(int argc, char** argv) {
     case morvit::CommandLine::Mode::help: print(stdout, morvit::help_text()); return 0;
     case morvit::CommandLine::Mode::version: print(stdout, morvit::version_text()); return 0;
     case morvit::CommandLine::Mode::usage_error:
-      print(stderr, "morvit: " + line.problem + "\n" + morvit::usage_text());
+      print(stderr, "morvit: " + morvit::printable(line.problem) + "\n" + morvit::usage_text());
       return 2;
-    case morvit::CommandLine::Mode::make_command_file: {
-      morvit::CStream out(stdout);
-      morvit::CStream err(stderr);
-      switch (morvit::make_command_file(line.maker_arguments, out, err)) {
-        case morvit::MakerOutcome::made: return 0;
-        case morvit::MakerOutcome::refused: return 2;
-        case morvit::MakerOutcome::usage_error: print(stderr, morvit::usage_text()); return 2;
-      }
-      return 2;
-    }
+    case morvit::CommandLine::Mode::make_command_file: return make_command_file(line.maker_arguments);
     case morvit::CommandLine::Mode::run: break;
   }
   if (!line.ignored.empty() && !line.quiet) {
     std::string ignored;
-    for (const std::string& argument : line.ignored) ignored += " " + argument;
+    for (const std::string& argument : line.ignored) ignored += " " + morvit::printable(argument);
     print(stderr, "morvit: warning: one command file a run; ignoring" + ignored +
                       (line.ignored.front().starts_with("-") ? " (options go before the command file)\n" : "\n"));
   }
   morvit::RunOptions options;
   options.command_file = line.command_file;
   options.quiet = line.quiet;
+  options.strict = line.strict;
   return run_with_outputs(line, options);
 }

@@ -17,6 +17,9 @@ constexpr std::array<const char*, warning_kinds> hidden_nouns = {
     "warnings about MER 0",
     "DAT commands with no cases",
     "negative weights",
+    "notes about the command file",
+    "comments that start before column 8",
+    "data lines read as commands",
 };
 
 }  // namespace
@@ -36,19 +39,52 @@ std::string setting_text(double value) {
 std::string quoted_text(std::string_view text) {
   constexpr std::size_t longest = 60;
   std::string result = "\"";
-  for (std::size_t i = 0; i < text.size() && i < longest; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    result += c < 0x20 || c == 0x7f ? ' ' : static_cast<char>(c);
-  }
+  result += printable(text.substr(0, longest));
   if (text.size() > longest) result += "...";
   return result + "\"";
+}
+
+std::string printable(std::string_view text) {
+  constexpr char hex[] = "0123456789abcdef";
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto u = static_cast<unsigned char>(c);
+    // The C1 controls U+0080 to U+009F in UTF-8 (C2 80 to C2 9F): some terminals obey them.
+    if (u == 0xc2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xe0) == 0x80) {
+      const auto next = static_cast<unsigned char>(text[++i]);
+      shown += "\\xc2\\x";
+      shown += hex[next >> 4];
+      shown += hex[next & 15];
+      continue;
+    }
+    if (u >= 0x20 && u != 0x7f) {
+      shown += c;
+      continue;
+    }
+    switch (c) {
+      case '\0': shown += "\\0"; break;
+      case '\a': shown += "\\a"; break;
+      case '\b': shown += "\\b"; break;
+      case '\t': shown += "\\t"; break;
+      case '\n': shown += "\\n"; break;
+      case '\r': shown += "\\r"; break;
+      default: {
+        shown += "\\x";
+        shown += hex[u >> 4];
+        shown += hex[u & 15];
+      }
+    }
+  }
+  return shown;
 }
 
 std::string diagnostic(std::string_view file, std::uint64_t line, std::uint64_t column, Severity severity,
                        std::string_view what) {
   std::string text = "morvit: ";
   if (!file.empty()) {
-    text += file;
+    text += printable(file);
     if (line > 0) {
       text += ':' + std::to_string(line);
       if (column > 0) text += ':' + std::to_string(column);
@@ -56,7 +92,7 @@ std::string diagnostic(std::string_view file, std::uint64_t line, std::uint64_t 
     text += ": ";
   }
   text += severity == Severity::error ? "error: " : "warning: ";
-  text += what;
+  text += printable(what);
   return text;
 }
 
@@ -70,10 +106,19 @@ void Diagnostics::error(FilePosition where, std::string_view what) {
 }
 
 void Diagnostics::warning(WarningKind kind, FilePosition where, std::string_view what) {
+  ++met_;
   if (quiet_) return;
   ++warnings_;
   if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
   platform::write_standard_error(diagnostic(file_, where.line, where.column, Severity::warning, what) + "\n");
+}
+
+void Diagnostics::notice(WarningKind kind, std::string_view what) {
+  ++met_;
+  if (quiet_) return;
+  ++warnings_;
+  if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
+  platform::write_standard_error(diagnostic({}, 0, 0, Severity::warning, what) + "\n");
 }
 
 void Diagnostics::report_hidden_warnings() {

@@ -27,8 +27,11 @@ enum class WarningKind {
   zero_measurement_error,   // MER 0: every F infinite
   empty_data_block,         // DAT with no cases
   negative_weight,          // a weight below 0
+  command_file_created,     // the command file did not exist and was created empty
+  comment_before_column_8,  // COM text that starts before column 8 and is not echoed whole
+  data_count_mismatch,      // data lines after a block, read as commands
 };
-inline constexpr std::size_t warning_kinds = 7;
+inline constexpr std::size_t warning_kinds = 10;
 
 // The located messages of a run on standard error, in the form that editors and build tools
 // recognise: "morvit: FILE:LINE:COLUMN: error: WHAT" (and "warning:"). The report itself
@@ -46,19 +49,24 @@ class Diagnostics {
 
   void error(FilePosition where, std::string_view what);
   void warning(WarningKind kind, FilePosition where, std::string_view what);
+  // A warning about the run as a whole: "morvit: warning: WHAT".
+  void notice(WarningKind kind, std::string_view what);
 
   // One line for each kind of warning with more than shown_per_kind occurrences: how many
   // more there were.
   void report_hidden_warnings();
 
   int errors() const { return errors_; }
+  // The warnings shown (none with --quiet), and the warnings met, shown or not.
   int warnings() const { return warnings_; }
+  int warnings_met() const { return met_; }
 
  private:
   std::string file_;
   bool quiet_ = false;
   int errors_ = 0;
   int warnings_ = 0;
+  int met_ = 0;
   std::array<int, warning_kinds> per_kind_{};
 };
 
@@ -69,7 +77,12 @@ std::string number_text(double value);
 std::string setting_text(double value);
 
 // A text from the command file as a message quotes it: in double quotes, control
-// characters shown as blanks, cut after 60 characters with "...".
+// characters shown as escapes (see printable), cut after 60 characters with "...".
 std::string quoted_text(std::string_view text);
+
+// A text as it may reach a terminal: every control character (NUL, BEL, CR, ESC, DEL, line
+// ends too) shown as an escape ("\x1b", "\0", "\r"), so that no name in a message can move
+// the cursor, retitle the window or cut the line; a backslash stays as it is.
+std::string printable(std::string_view text);
 
 }  // namespace morvit

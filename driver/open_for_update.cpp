@@ -7,7 +7,9 @@ std::string file_name_of(std::string_view field) {
   return end == std::string_view::npos ? std::string() : std::string(field.substr(0, end + 1));
 }
 
-platform::Handle open_command_file(std::string_view field) { return platform::open_command_file(file_name_of(field)); }
+platform::Handle open_command_file(std::string_view field, bool& created) {
+  return platform::open_command_file(file_name_of(field), created);
+}
 
 ReportOpening open_report_file(std::string_view field, ReportPlacement placement,
                                const platform::FileIdentity& command_file) {

@@ -11,9 +11,9 @@ namespace morvit {
 std::string file_name_of(std::string_view field);
 
 // The command file named by an 80-character field, opened for reading only (the run never
-// writes to it), created empty when it does not exist. no_handle for an empty name, a
-// directory, or a file that can be neither read nor created.
-platform::Handle open_command_file(std::string_view field);
+// writes to it), created empty when it does not exist (`created` then says so). no_handle
+// for an empty name, a directory, or a file that can be neither read nor created.
+platform::Handle open_command_file(std::string_view field, bool& created);
 
 // Where the new records of a report file go.
 enum class ReportPlacement {

@@ -30,9 +30,10 @@ Handle standard_output();
 // Writes to standard error, if it is open; safe inside an interruption.
 void write_standard_error(std::string_view text) noexcept;
 
-// The command file: opened for reading only, created empty when it does not exist.
-// no_handle for an empty name, a directory, or a file that can be neither read nor created.
-Handle open_command_file(const std::string& name);
+// The command file: opened for reading only, created empty when it does not exist
+// (`created` then says so). no_handle for an empty name, a directory, or a file that can be
+// neither read nor created.
+Handle open_command_file(const std::string& name, bool& created);
 
 // A report file: opened for reading and writing without truncation, created empty when it
 // does not exist. no_handle for an empty name, a directory, or a file that cannot be opened
@@ -52,6 +53,46 @@ FileIdentity identity(Handle file);
 
 // True for a file on disk (not a device, pipe or FIFO).
 bool is_regular_file(Handle file);
+
+// Files beside the report (the outputs of a run, the command files made from CSV files),
+// which are replaced whole: a new file is written beside the old one and takes its name
+// only when it is complete.
+
+// What a name stands for, symbolic links followed.
+enum class PathKind {
+  missing,    // nothing of that name (or a link that leads nowhere)
+  regular,    // a file on disk
+  directory,  // a directory
+  other,      // a device, a FIFO, a socket
+  unknown,    // the system cannot tell (`error` says why)
+};
+PathKind path_kind(const std::string& path, int& error);
+
+// Identity of the file a name stands for (links followed); false when there is none.
+bool path_identity(const std::string& path, FileIdentity& identity);
+
+// Creates the file `path`, which must not exist yet, for writing. It takes the permissions
+// of the regular file `like` when there is one (the file it is to replace), the usual ones
+// for a new file otherwise. no_handle when it cannot be made; `error` then says why.
+Handle create_new_file(const std::string& path, const std::string& like, int& error);
+
+// True when a failed create_new_file met a file of that name.
+bool is_name_taken(int error);
+
+// Opens an existing file that is not on disk (a device, a FIFO) for writing where it is.
+Handle open_existing_for_writing(const std::string& path, int& error);
+
+// Writes what the system holds of a file out to its disk.
+bool flush_to_disk(Handle file, int& error);
+
+// Gives the file `from` the name `to` in one step, replacing what `to` named.
+bool rename_replacing(const std::string& from, const std::string& to, int& error);
+
+// Removes a file; safe inside an interruption.
+void remove_file(const char* path) noexcept;
+
+// A number that tells this process from others running at the same time.
+std::uint64_t process_number();
 
 // Takes the lock that keeps other runs from writing into the same report. False when
 // another process holds it; true also where the system offers no such lock.

@@ -98,11 +98,18 @@ void write_standard_error(std::string_view text) noexcept {
   }
 }
 
-Handle open_command_file(const std::string& name) {
+Handle open_command_file(const std::string& name, bool& created) {
+  created = false;
   if (name.empty() || name.find('\0') != std::string::npos) return no_handle;
   // Read only: the run never writes to its command file, and a pipe or FIFO then ends
-  // when its writer is done.
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  // when its writer is done. A name that does not exist is created empty, and told.
+  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    created = fd >= 0;
+    // Another process made it in between: open what is there.
+    if (fd < 0 && errno == EEXIST) fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  }
   if (fd < 0) return no_handle;
   if (is_directory(fd)) {
     ::close(fd);
@@ -128,6 +135,75 @@ Handle open_report_file(const std::string& name, std::string& reason) {
   }
   return fd;
 }
+
+PathKind path_kind(const std::string& path, int& error) {
+  error = 0;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return PathKind::missing;
+    error = errno;
+    return PathKind::unknown;
+  }
+  if (S_ISREG(info.st_mode)) return PathKind::regular;
+  if (S_ISDIR(info.st_mode)) return PathKind::directory;
+  return PathKind::other;
+}
+
+bool path_identity(const std::string& path, FileIdentity& identity) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
+  identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return true;
+}
+
+Handle create_new_file(const std::string& path, const std::string& like, int& error) {
+  error = 0;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    error = errno;
+    return no_handle;
+  }
+  struct stat old {};
+  if (!like.empty() && ::stat(like.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    (void)::fchmod(fd, old.st_mode & 07777);
+  }
+  return fd;
+}
+
+bool is_name_taken(int error) { return error == EEXIST; }
+
+Handle open_existing_for_writing(const std::string& path, int& error) {
+  error = 0;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    error = errno;
+    return no_handle;
+  }
+  return fd;
+}
+
+bool flush_to_disk(Handle file, int& error) {
+  error = 0;
+  for (;;) {
+    if (::fsync(descriptor(file)) == 0) return true;
+    if (errno == EINTR) continue;
+    // A file system that cannot sync (some network and special ones) has nothing to add.
+    if (errno == EINVAL || errno == ENOTSUP) return true;
+    error = errno;
+    return false;
+  }
+}
+
+bool rename_replacing(const std::string& from, const std::string& to, int& error) {
+  error = 0;
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  error = errno;
+  return false;
+}
+
+void remove_file(const char* path) noexcept { (void)::unlink(path); }
+
+std::uint64_t process_number() { return static_cast<std::uint64_t>(::getpid()); }
 
 std::unique_ptr<ByteSource> command_file_source(Handle file) {
   return std::make_unique<DescriptorSource>(descriptor(file));

@@ -90,12 +90,15 @@ void write_standard_error(std::string_view text) noexcept {
   }
 }
 
-Handle open_command_file(const std::string& name) {
+Handle open_command_file(const std::string& name, bool& created) {
+  created = false;
   if (name.empty() || name.find('\0') != std::string::npos) return no_handle;
   // Read only: the run never writes to its command file. Others may go on writing it.
   HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (!usable(file)) return no_handle;
+  // OPEN_ALWAYS tells a file it had to create by leaving ERROR_SUCCESS.
+  created = GetLastError() != ERROR_ALREADY_EXISTS;
   if (is_directory(file)) {
     CloseHandle(file);
     return no_handle;
@@ -121,6 +124,74 @@ Handle open_report_file(const std::string& name, std::string& reason) {
   }
   return as_platform_handle(file);
 }
+
+PathKind path_kind(const std::string& path, int& error) {
+  error = 0;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::missing;
+    error = static_cast<int>(code);
+    return PathKind::unknown;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::directory;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return PathKind::other;
+  return PathKind::regular;
+}
+
+bool path_identity(const std::string& path, FileIdentity& identity) {
+  if (path.empty()) return false;
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (!usable(file)) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!known) return false;
+  identity = {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  return true;
+}
+
+Handle create_new_file(const std::string& path, const std::string& /*like*/, int& error) {
+  error = 0;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!usable(file)) {
+    error = static_cast<int>(GetLastError());
+    return no_handle;
+  }
+  return as_platform_handle(file);
+}
+
+bool is_name_taken(int error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+Handle open_existing_for_writing(const std::string& path, int& error) {
+  error = 0;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!usable(file)) {
+    error = static_cast<int>(GetLastError());
+    return no_handle;
+  }
+  return as_platform_handle(file);
+}
+
+bool flush_to_disk(Handle file, int& error) {
+  error = 0;
+  if (FlushFileBuffers(as_handle(file))) return true;
+  error = static_cast<int>(GetLastError());
+  return false;
+}
+
+bool rename_replacing(const std::string& from, const std::string& to, int& error) {
+  error = 0;
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  error = static_cast<int>(GetLastError());
+  return false;
+}
+
+void remove_file(const char* path) noexcept { DeleteFileA(path); }
+
+std::uint64_t process_number() { return GetCurrentProcessId(); }
 
 std::unique_ptr<ByteSource> command_file_source(Handle file) { return std::make_unique<HandleSource>(as_handle(file)); }
 

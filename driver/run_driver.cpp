@@ -72,7 +72,7 @@ void report_outcome(RunContext& run) {
   if (errors == 0 && warnings == 0) return;
   const std::vector<std::string>& names = run.report.written_names();
   std::string line = names.size() == 1 ? "morvit: report written to " : "morvit: reports written to ";
-  for (std::size_t i = 0; i < names.size(); ++i) line += (i > 0 ? ", " : "") + names[i];
+  for (std::size_t i = 0; i < names.size(); ++i) line += (i > 0 ? ", " : "") + printable(names[i]);
   line += " (";
   if (errors > 0) line += counted(errors, "error");
   if (errors > 0 && warnings > 0) line += ", ";
@@ -103,7 +103,11 @@ int run(RunContext& run, ReportFile& console) {
 
 void connect_fallback(ReportFile& /*report*/, void* run) { connect_fallback_report(*static_cast<RunContext*>(run)); }
 
-void print_diagnostic(const std::string& text) { platform::write_standard_error("morvit: " + text + "\n"); }
+void print_diagnostic(const std::string& text) {
+  platform::write_standard_error("morvit: " + printable(text) + "\n");
+}
+
+void print_diagnostic_line(const std::string& text) { platform::write_standard_error(text + "\n"); }
 
 }  // namespace
 
@@ -117,11 +121,13 @@ int run_morvit(const RunOptions& options) {
   write_formatted(console, two_empty_lines, {});
 
   const std::string field = command_file_field(options.command_file);
-  const platform::Handle file = open_command_file(field);
+  bool created = false;
+  const platform::Handle file = open_command_file(field, created);
   if (file == platform::no_handle) {
     write_free_form(console, {"Input filename missing or invalid.  Program stopped."});
     console.close();
     remove_interrupt_handlers();
+    if (options.command_file.empty()) print_diagnostic_line("Try 'morvit --help' for more information.");
     return 0;
   }
 
@@ -136,9 +142,18 @@ int run_morvit(const RunOptions& options) {
     context->diagnostics = Diagnostics(context->command_name, options.quiet);
     context->command_identity = identity;
     context->listener = options.listener != nullptr ? options.listener : &no_listener;
+    // A mistyped name makes an empty command file, which the report then calls an end of
+    // file before FIN: say what happened.
+    if (created) {
+      context->diagnostics.notice(WarningKind::command_file_created,
+                                  context->command_name + " did not exist; it was created empty");
+    }
     context->report.set_fallback(connect_fallback, context.get());
     install_interrupt_handlers(&console, &context->report);
     status = run(*context, console);
+    if (status == 0 && options.strict && (context->error_count > 0 || context->diagnostics.warnings_met() > 0)) {
+      status = strict_status;
+    }
   } catch (const FatalStop& stop) {
     if (context) context->report.close_after_stop();
     console.close_after_stop();

@@ -13,9 +13,14 @@ struct RunOptions {
   std::string command_file;
   // No warnings on standard error.
   bool quiet = false;
+  // A run whose report counts errors, or that met warnings, ends with strict_status.
+  bool strict = false;
   // Follows the run for outputs beside the report; may be null.
   RunListener* listener = nullptr;
 };
+
+// The exit status of a --strict run that reached its end with errors or warnings.
+inline constexpr int strict_status = 3;
 
 // Runs MORVIT on the command file and returns the process exit status.
 int run_morvit(const RunOptions& options);

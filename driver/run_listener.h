@@ -5,6 +5,7 @@
 
 #include "analysis/table_observer.h"
 #include "driver/data_matrix.h"
+#include "driver/platform.h"
 
 namespace morvit {
 
@@ -26,6 +27,8 @@ class RunListener {
   virtual ~RunListener() = default;
   // A COM line: the 73 characters of columns 8 to 80, in capitals, as echoed to the report.
   virtual void comment(std::string_view /*text*/) {}
+  // A report file the run has opened to write into (morvit.out, fort.6, a file named by OUT).
+  virtual void report_file(std::string_view /*name*/, const platform::FileIdentity& /*identity*/) {}
   // At FIN, before the summary and the table are written.
   virtual void results(const RunResults& /*results*/) {}
   // Receives the rows of the table, if the run writes one.

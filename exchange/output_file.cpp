@@ -1,45 +1,35 @@
 #include "exchange/output_file.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <sstream>
 
-#include "exchange/diagnostics.h"
+#include "driver/diagnostics.h"
+#include "driver/file_paths.h"
+#include "driver/output_replacement.h"
+#include "driver/platform.h"
 
 namespace morvit {
 
-namespace fs = std::filesystem;
-
 bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error;
-  if (fs::equivalent(fs::path(a), fs::path(b), error) && !error) return true;
-  const fs::path left = fs::weakly_canonical(fs::absolute(fs::path(a), error), error);
-  const fs::path right = fs::weakly_canonical(fs::absolute(fs::path(b), error), error);
-  return !left.empty() && left == right;
+  if (a.empty() || b.empty()) return false;
+  platform::FileIdentity left;
+  platform::FileIdentity right;
+  if (platform::path_identity(a, left) && platform::path_identity(b, right) && left == right) return true;
+  return final_path(a) == final_path(b);
 }
 
-bool write_file(const std::string& path, const std::function<void(std::ostream&)>& body, std::ostream& err) {
-  errno = 0;
-  std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-  if (!out) {
-    const std::string reason = errno != 0 ? std::generic_category().message(errno) : "cannot be opened";
-    report(err, Place{path}, Severity::error, "cannot write the file: " + reason);
-    return false;
-  }
-  body(out);
-  out.flush();
-  const int write_errno = errno;
-  out.close();
-  if (out.fail()) {
-    const std::string reason =
-        write_errno != 0 ? std::generic_category().message(write_errno) : "a write failed";
-    report(err, Place{path}, Severity::error, "cannot write the file: " + reason);
-    std::error_code ignored;
-    fs::remove(fs::path(path), ignored);
-    return false;
-  }
-  return true;
+std::string cannot_write(const std::string& name, const std::string& reason) {
+  return "morvit: cannot write " + printable(name) + ": " + printable(reason);
+}
+
+bool write_file(const std::string& name, const std::function<void(std::ostream&)>& body, std::ostream& err) {
+  std::ostringstream content;
+  body(content);
+  const std::string text = content.str();
+  const std::string problem = replace_output(name, text);
+  if (problem.empty()) return true;
+  err << cannot_write(name, problem) << '\n';
+  err.flush();
+  return false;
 }
 
 }  // namespace morvit

@@ -11,6 +11,8 @@
 #include "exchange/input/csv_reader.h"
 #include "exchange/diagnostics.h"
 #include "exchange/number_text.h"
+#include "driver/interrupts.h"
+#include "driver/output_replacement.h"
 #include "exchange/output_file.h"
 
 namespace morvit {
@@ -326,6 +328,9 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   made.case_names = names_;
   made.case_count = case_count_;
   made.dropped = static_cast<int>(dropped_rows_.size());
+  DataFingerprint fingerprint;
+  for (const double value : values_) fingerprint.add(value);
+  made.fingerprint = fingerprint.value();
   return made;
 }
 
@@ -371,11 +376,12 @@ MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& opt
 MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   const MakerArguments parsed = parse_maker_arguments(arguments);
   if (!parsed.problem.empty()) {
-    err << "morvit: " << parsed.problem << '\n';
+    err << "morvit: " << printable(parsed.problem) << '\n';
     return MakerOutcome::usage_error;
   }
   const MakerOptions& options = parsed.options;
-  const bool to_file = !options.output.empty();
+  // "-o -" is standard output, as "-" reads standard input.
+  const bool to_file = !options.output.empty() && options.output != "-";
   const std::string side_file = to_file ? case_names_file(options.output) : std::string();
   if (to_file && options.data_file != "-") {
     for (const std::string& target : {options.output, side_file}) {
@@ -401,9 +407,12 @@ MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::o
     return MakerOutcome::refused;
   }
   if (!to_file) {
+    // Standard output can pass the file size limit too: that is a failed write, told as such.
+    CriticalSection critical;
     out << made.text;
     out.flush();
     if (!out) {
+      forget_file_size_interruption();
       report(err, Place{}, Severity::error, "cannot write the command file to standard output");
       return MakerOutcome::refused;
     }
@@ -414,17 +423,32 @@ MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::o
     return MakerOutcome::made;
   }
 
-  if (!write_file(options.output, [&](std::ostream& file) { file << made.text; }, err)) return MakerOutcome::refused;
-  if (!options.cases.empty()) {
-    if (!write_file(side_file, [&](std::ostream& file) { write_case_names(file, made.case_names); }, err)) {
-      std::error_code ignored;
-      std::filesystem::remove(std::filesystem::path(options.output), ignored);
+  {
+    // The command file and its case names are written as a pair: both complete beside the
+    // old ones first, then the names take their place and the command file last. Should
+    // the process end between the two, the new names' fingerprint disowns them beside the
+    // old command file.
+    CriticalSection critical;
+    OutputReplacement command_file(options.output);
+    OutputReplacement names_file(side_file);
+    const bool with_names = !options.cases.empty();
+    const std::string names_text = with_names ? case_names_text(made.case_names, made.fingerprint) : std::string();
+    // An interruption ends the process as the critical section ends, with its own word.
+    const auto failed = [&](const std::string& name, const OutputReplacement& output) {
+      if (!output.interrupted()) err << cannot_write(name, output.problem()) << '\n';
       return MakerOutcome::refused;
+    };
+    if (!command_file.prepare(made.text)) return failed(options.output, command_file);
+    if (with_names && !names_file.prepare(names_text)) return failed(side_file, names_file);
+    if (with_names && !names_file.commit()) return failed(side_file, names_file);
+    if (!command_file.commit()) return failed(options.output, command_file);
+  }
+  if (options.cases.empty()) {
+    if (std::error_code error; std::filesystem::exists(std::filesystem::path(side_file), error)) {
+      report(err, Place{side_file}, Severity::warning,
+             "case names left from an earlier command file; remove the file, or runs of " + options.output +
+                 " may name their cases from it");
     }
-  } else if (std::error_code error; std::filesystem::exists(std::filesystem::path(side_file), error)) {
-    report(err, Place{side_file}, Severity::warning,
-           "case names left from an earlier command file; remove the file, or runs of " + options.output +
-               " will name their cases from it");
   }
   return MakerOutcome::made;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,7 @@ struct MadeCommandFile {
   std::vector<std::string> case_names;  // in case order; empty without --cases
   int case_count = 0;
   int dropped = 0;  // cases left out for a missing value (--drop-missing)
+  std::uint64_t fingerprint = 0;  // of the data lines, for the side file of the case names
 };
 
 // A CSV file that cannot be turned into a command file; what() is the whole message in the

@@ -8,42 +8,30 @@
 #include "exchange/diagnostics.h"
 #include "exchange/output/html_page.h"
 #include "exchange/output_file.h"
+#include "exchange/output/output_names.h"
 #include "exchange/output/table_csv.h"
 
 namespace morvit {
 
+std::vector<NamedOutput> ExchangeOptions::outputs() const {
+  std::vector<NamedOutput> named;
+  if (!table_csv.empty()) named.push_back({"--table-csv", table_csv});
+  if (!cases_csv.empty()) named.push_back({"--cases-csv", cases_csv});
+  if (!html.empty()) named.push_back({"--html", html});
+  return named;
+}
+
 bool check_output_names(const ExchangeOptions& options, std::ostream& err) {
-  const std::pair<const char*, const std::string*> outputs[] = {
-      {"--table-csv", &options.table_csv}, {"--cases-csv", &options.cases_csv}, {"--html", &options.html}};
-  for (std::size_t i = 0; i < std::size(outputs); ++i) {
-    const std::string& name = *outputs[i].second;
-    if (name.empty()) continue;
-    std::string clash;
-    if (!options.command_file.empty() && same_file(name, options.command_file)) clash = "is the command file";
-    if (!options.command_file.empty() && same_file(name, case_names_file(options.command_file))) {
-      clash = "is the file of the case names";
-    }
-    if (same_file(name, "morvit.out")) clash = "is the report file morvit.out";
-    for (std::size_t j = 0; j < i; ++j) {
-      if (!outputs[j].second->empty() && same_file(name, *outputs[j].second)) {
-        clash = std::string("is named by ") + outputs[j].first + " too";
-      }
-    }
-    if (!clash.empty()) {
-      report(err, Place{}, Severity::error,
-             std::string(outputs[i].first) + " " + name + ": this " + clash + "; choose another file name");
-      return false;
-    }
-  }
-  return true;
+  return check_output_names(options.outputs(), options.command_file, err);
 }
 
 ExchangeListener::ExchangeListener(ExchangeOptions options, std::ostream& err)
-    : options_(std::move(options)), err_(err) {
+    : options_(std::move(options)), err_(err), files_in_use_(options_.command_file) {
   record_.command_file = options_.command_file;
 }
 
 void ExchangeListener::warn(const std::string& file, const std::string& what) {
+  ++warnings_;
   if (!options_.quiet) report(err_, Place{file}, Severity::warning, what);
 }
 
@@ -51,6 +39,11 @@ void ExchangeListener::comment(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   record_.comments.emplace_back(text);
   take_name_from_comment(text, record_.names);
+  files_in_use_.comment(text);
+}
+
+void ExchangeListener::report_file(std::string_view name, const platform::FileIdentity& identity) {
+  files_in_use_.report_file(name, identity);
 }
 
 void ExchangeListener::results(const RunResults& results) {
@@ -92,14 +85,27 @@ void ExchangeListener::row(const TableRow& row) {
 
 void ExchangeListener::take_case_names() {
   const std::string file = case_names_file(options_.command_file);
-  std::optional<std::vector<std::string>> names = read_case_names(file);
+  std::optional<CaseNames> names = read_case_names(file);
   if (!names || !record_.reached_table) return;
-  if (names->size() != static_cast<std::size_t>(record_.case_count)) {
-    warn(file, std::to_string(names->size()) + " case names for " + std::to_string(record_.case_count) +
+  if (names->names.size() != static_cast<std::size_t>(record_.case_count)) {
+    warn(file, std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
                    " cases; the cases are shown without names");
     return;
   }
-  record_.case_names = std::move(*names);
+  // Names made with a command file name its data only: an older side file left beside a
+  // newer command file of the same name says so by its fingerprint.
+  if (names->has_origin && !record_.x.empty()) {
+    DataFingerprint fingerprint;
+    for (int i = 0; i < record_.case_count; ++i) {
+      for (int column = 0; column <= record_.factor_count; ++column) fingerprint.add(record_.score(column, i));
+    }
+    if (fingerprint.value() != names->fingerprint) {
+      warn(file, "the case names were made for other data than this command file holds (an earlier command file "
+                 "of the same name?); the cases are shown without names");
+      return;
+    }
+  }
+  record_.case_names = std::move(names->names);
 }
 
 void ExchangeListener::take_listed_names() {
@@ -119,13 +125,22 @@ void ExchangeListener::finished(bool table_written) {
     warn(options_.command_file,
          "the run ended without a table (see the report); the files asked for say only that");
   }
-  const auto write = [&](const std::string& name, void (*body)(std::ostream&, const RunRecord&)) {
+  // A file the run turned out to need (a report it wrote, the data the command file was
+  // made from) is never written over; the other outputs still are.
+  const auto write = [&](std::string_view option, const std::string& name,
+                         void (*body)(std::ostream&, const RunRecord&)) {
     if (name.empty()) return;
+    if (const std::string clash = files_in_use_.clash(name); !clash.empty()) {
+      report(err_, Place{}, Severity::error,
+             std::string(option) + " " + name + ": this " + clash + "; it was not written; choose another file name");
+      status_ = 2;
+      return;
+    }
     if (!write_file(name, [&](std::ostream& out) { body(out, record_); }, err_)) status_ = 2;
   };
-  write(options_.table_csv, write_table_csv);
-  write(options_.cases_csv, write_cases_csv);
-  write(options_.html, write_html_page);
+  write("--table-csv", options_.table_csv, write_table_csv);
+  write("--cases-csv", options_.cases_csv, write_cases_csv);
+  write("--html", options_.html, write_html_page);
 }
 
 }  // namespace morvit

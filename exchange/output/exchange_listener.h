@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/run_listener.h"
+#include "exchange/output/output_names.h"
 #include "exchange/output/run_record.h"
 
 namespace morvit {
@@ -17,11 +18,11 @@ struct ExchangeOptions {
   std::string names;         // --names LIST
   bool quiet = false;        // no warnings
   bool any_output() const { return !table_csv.empty() || !cases_csv.empty() || !html.empty(); }
+  // The outputs asked for, in the order they are written.
+  std::vector<NamedOutput> outputs() const;
 };
 
-// Before the run: every output must go to a file of its own that is not the command file,
-// its case names or the report morvit.out. Says what is wrong on `err` and returns false
-// otherwise.
+// Before the run: see check_output_names in output_names.h.
 bool check_output_names(const ExchangeOptions& options, std::ostream& err);
 
 // Follows a run and, when it has reached its end, writes the outputs asked for: the table
@@ -34,12 +35,15 @@ class ExchangeListener : public RunListener, private TableObserver {
   ExchangeListener(ExchangeOptions options, std::ostream& err);
 
   void comment(std::string_view text) override;
+  void report_file(std::string_view name, const platform::FileIdentity& identity) override;
   void results(const RunResults& results) override;
   TableObserver* table_observer() override { return this; }
   void finished(bool table_written) override;
 
   // 0, or 2 when an output could not be written.
   int status() const { return status_; }
+  // The warnings met (shown, or kept back by --quiet).
+  int warnings() const { return warnings_; }
   // What was gathered (for tests).
   const RunRecord& record() const { return record_; }
 
@@ -52,7 +56,9 @@ class ExchangeListener : public RunListener, private TableObserver {
   ExchangeOptions options_;
   std::ostream& err_;
   RunRecord record_;
+  FilesInUse files_in_use_;
   int status_ = 0;
+  int warnings_ = 0;
 };
 
 }  // namespace morvit

@@ -70,7 +70,10 @@ TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
             "WEI\n"
             "2 0.5 1\n"
             "FIN\n");
-  EXPECT_EQ(dir.read("islands.cmd.cases"), "Atlantis\nLemuria\nMu \"old\"\n");
+  // The first line ties the names to the data: 3 cases and the fingerprint of their values.
+  const std::string names = dir.read("islands.cmd.cases");
+  EXPECT_TRUE(names.starts_with("#MORVIT CASES 3 ")) << names;
+  EXPECT_EQ(names.substr(names.find('\n') + 1), "Atlantis\nLemuria\nMu \"old\"\n");
 }
 
 TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {

@@ -147,9 +147,10 @@ def main(argv):
         with open(example) as handle:
             factors = int(re.search(r'^DAT +(\d+) +(\d+)', handle.read(), re.M).group(2))
         with open(example + '.cases') as handle:
-            first_case = handle.readline().strip()
+            names = [line.strip() for line in handle if not line.startswith('#MORVIT CASES ')]
+        first_case = names[0]
         check_page(morvit, chromium, work, os.path.basename(example), [], 'example', out_dir,
-                   {'factors': factors, 'points': sum(1 for _ in open(example + '.cases')), 'height': 2400,
+                   {'factors': factors, 'points': len(names), 'height': 2400,
                     'largest': 1_000_000, 'texts': [first_case + ' (case 1)']})
         write_largest_run(os.path.join(work, 'largest.cmd'))
         escaped = 'GDP&lt;/script&gt;&lt;b&gt;'

@@ -146,7 +146,7 @@ TEST(RunOutputs, AFailedWriteEndsWithStatusTwoAfterAWholeReport) {
   dir.write("run.cmd", kNamedRun);
   const auto result = run_morvit(dir, {"--table-csv", "no/such/dir/t.csv", "--html", "p.html", "run.cmd"});
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "morvit: no/such/dir/t.csv: error: cannot write the file: No such file or directory\n");
+  EXPECT_EQ(result.err, "morvit: cannot write no/such/dir/t.csv: No such file or directory\n");
   EXPECT_NE(dir.read("morvit.out").find("NUMBER OF ERRORS DETECTED =      0"), std::string::npos);
   EXPECT_TRUE(dir.exists("p.html"));
 }
