@@ -19,7 +19,7 @@ void print(std::FILE* stream, const std::string& text) { std::fwrite(text.data()
 
 // A run with outputs beside the report: the listener gathers what they need and writes
 // them when the run has reached its end. A failed write turns a status of 0 into 2.
-int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options) {
+int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options, bool warned) {
   morvit::ExchangeOptions outputs;
   outputs.command_file = line.command_file;
   outputs.table_csv = line.table_csv;
@@ -32,7 +32,8 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
       morvit::CStream err(stderr);
       morvit::report(err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
     }
-    return morvit::run_morvit(options);
+    const int status = morvit::run_morvit(options);
+    return status == 0 && line.strict && (warned || !line.names.empty()) ? morvit::strict_status : status;
   }
   morvit::CStream err(stderr);
   if (!morvit::check_output_names(outputs, err)) return 2;
@@ -41,7 +42,7 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   const int status = morvit::run_morvit(options);
   if (status != 0 && status != morvit::strict_status) return status;
   if (listener.status() != 0) return listener.status();
-  return line.strict && listener.warnings() > 0 ? morvit::strict_status : status;
+  return line.strict && (warned || listener.warnings() > 0) ? morvit::strict_status : status;
 }
 
 // --make-command-file: interruptions end it as they end a run (a word and status 1, no
@@ -90,5 +91,5 @@ int main(int argc, char** argv) {
   options.command_file = line.command_file;
   options.quiet = line.quiet;
   options.strict = line.strict;
-  return run_with_outputs(line, options);
+  return run_with_outputs(line, options, !line.ignored.empty());
 }

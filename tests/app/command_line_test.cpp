@@ -57,7 +57,22 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"EndOfOptions", {"--", "-odd.cmd"}, 0, "SYSTEM DATE AND TIME", "", {"morvit.out"}},
         ArgumentsCase{"QuietRun", {"-q", "-odd.cmd"}, 2, "", "unknown option -odd.cmd", kUntouched},
         ArgumentsCase{"MoreThanOneCommandFile", {"--", "-odd.cmd", "two.cmd"}, 0, "", "ignoring two.cmd",
-                      {"morvit.out"}}),
+                      {"morvit.out"}},
+        ArgumentsCase{"EmptyOutputName", {"--html", "", "-odd.cmd"}, 2, "", "option --html needs a file name, not an empty one",
+                      kUntouched},
+        ArgumentsCase{"EmptyOutputNameAfterEquals", {"--cases-csv=", "-odd.cmd"}, 2, "",
+                      "option --cases-csv needs a file name, not an empty one", kUntouched},
+        ArgumentsCase{"OutputGivenTwice", {"--html", "a.html", "--html=b.html", "x.cmd"}, 2, "",
+                      "option --html given twice", kUntouched},
+        ArgumentsCase{"NoArgumentAtAll", {}, 0, "Input filename missing or invalid.",
+                      "Try 'morvit --help' for more information.", kUntouched},
+        ArgumentsCase{"CommandFileThatDidNotExist", {"kaf.cmdd"}, 0, "",
+                      "morvit: warning: kaf.cmdd did not exist; it was created empty", {"kaf.cmdd", "morvit.out"}},
+        ArgumentsCase{"StrictRunWithAnError", {"--strict", "--", "-odd.cmd", "nothing.cmd"}, 3, "", "ignoring",
+                      {"morvit.out"}},
+        ArgumentsCase{"StrictQuietRunOfAnEmptyFile", {"--strict", "-q", "empty.cmd"}, 3, "", "",
+                      {"empty.cmd", "morvit.out"}},
+        ArgumentsCase{"StrictRunWithoutFault", {"--strict", "--", "-odd.cmd"}, 0, "", "", {"morvit.out"}}),
     [](const ::testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
 
 bool is_lower(char c) { return c >= 'a' && c <= 'z'; }
