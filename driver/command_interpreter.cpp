@@ -140,8 +140,18 @@ void report_unrecognised(RunContext& run, const CommandLine& line, const std::st
   if (text.find_first_not_of(' ') == std::string::npos) {
     run.diagnostics.error(line.at(1), "an empty line: every line outside the data must hold a command");
   } else {
+    // Numbers right after a data matrix: its DAT counts fall short of the data lines.
+    const RunContext::DataBlock& block = run.last_data_block;
+    const std::size_t first = text.find_first_not_of(' ');
+    const bool numbers = std::string_view("0123456789+-.").find(text[first]) != std::string_view::npos;
+    const std::string hint =
+        numbers && block.last_line != 0 && line.number == block.last_line + 1
+            ? "; this line holds numbers right after the data of DAT on line " + std::to_string(block.dat_line) +
+                  ", which asks for " + std::to_string(block.cases) + " cases of " +
+                  std::to_string(block.values_per_case) + " values: are there more cases than DAT says?"
+            : std::string();
     run.diagnostics.error(line.at(1), "unrecognised command " + quoted_text(line.text.substr(0, 3)) +
-                                          ": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN");
+                                          ": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN" + hint);
   }
 }
 
@@ -213,6 +223,14 @@ LoopEnd run_command_loop(RunContext& run) {
       check_at_finish(run, seen);
       return LoopEnd::finished;
     } else if (keyword == "COM") {
+      if (any_character(line.text, 4, 7, [](char c) { return c != ' '; })) {
+        std::size_t column = 4;
+        while (line.text[column - 1] == ' ') ++column;
+        run.diagnostics.warning(WarningKind::comment_before_column_8, line.at(column),
+                                "COM echoes columns 8 to 80 only; the text from column " + std::to_string(column) +
+                                    " loses its first " + std::to_string(8 - column) +
+                                    " characters: begin it in column 8 (COM and four blanks)");
+      }
       write_formatted(run.report, comment_echo, {line.text.substr(7)});
       run.listener->comment(line.text.substr(7));
     } else if (keyword == "DAM") {

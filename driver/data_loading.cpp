@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "distributions/distributions.h"
 #include "driver/diagnostics.h"
@@ -64,15 +65,72 @@ double z_score(double score, double lo, double hi) {
   return z;
 }
 
+// How many values the lines of a data matrix hold, so that a message can name the line
+// where the data and the counts of DAT part ways: the first line whose number of values
+// differs from the others'.
+class LineTally {
+ public:
+  // A value on `line`; lines come in increasing order.
+  void count(std::uint64_t line) noexcept {
+    if (line == line_) {
+      ++values_;
+      return;
+    }
+    end_line();
+    line_ = line;
+    values_ = 1;
+  }
+
+  // After the last value: the line of the last value, and the line that differs (0 if none).
+  std::uint64_t last_line() const noexcept { return line_; }
+  void end_line() noexcept {
+    if (line_ == 0 || line_ == closed_) return;
+    closed_ = line_;
+    if (usual_ == 0) {
+      usual_ = values_;
+      first_line_ = line_;
+    } else if (odd_line_ == 0) {
+      if (values_ != usual_) {
+        odd_line_ = line_;
+        odd_values_ = values_;
+      }
+    } else if (!settled_) {
+      // A third line that agrees with the second: the first line was the odd one.
+      if (values_ == odd_values_) {
+        odd_line_ = first_line_;
+        std::swap(odd_values_, usual_);
+      }
+      settled_ = true;
+    }
+  }
+
+  // "; line 15 holds 4 values where the other data lines hold 5", or nothing.
+  std::string odd_line_words() const {
+    if (odd_line_ == 0) return {};
+    return "; line " + std::to_string(odd_line_) + " holds " + std::to_string(odd_values_) +
+           " values where the other data lines hold " + std::to_string(usual_);
+  }
+
+ private:
+  std::uint64_t line_ = 0;
+  std::uint64_t values_ = 0;
+  std::uint64_t closed_ = 0;
+  std::uint64_t first_line_ = 0;
+  std::uint64_t usual_ = 0;
+  std::uint64_t odd_line_ = 0;
+  std::uint64_t odd_values_ = 0;
+  bool settled_ = false;
+};
+
 // Tells why a data block could not be read whole, where it happened.
 void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStatus status, std::string_view block,
                          std::uint64_t block_line, int case_index, int column, std::int64_t values_read,
-                         std::int64_t values) {
+                         std::int64_t values, const std::string& counts_words = {}) {
   const std::string name = value_name(block, block_line, case_index, column);
   if (status == ReadStatus::end_of_file) {
     run.diagnostics.error(run.command.position_of(run.command.cursor()),
                           "the command file ends inside the data: " + std::to_string(values_read) + " of " +
-                              std::to_string(values) + " values read, " + name + " missing");
+                              std::to_string(values) + " values read, " + name + " missing" + counts_words);
   } else if (run.command.failed()) {
     run.diagnostics.error(reader.field_position(), "the command file could not be read further, at " + name);
   } else {
@@ -81,7 +139,7 @@ void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStat
     run.diagnostics.error(reader.field_position(),
                           "cannot read " + quoted_text(reader.failed_text()) + " as a number, for " + name +
                               (command_instead ? "; the data hold fewer values than " + std::string(block) +
-                                                     " asks for"
+                                                     " asks for" + counts_words
                                                : ""));
   }
 }
@@ -96,15 +154,20 @@ ReadStatus read_data_matrix(RunContext& run) {
   DataMatrix& data = run.data;
 
   FreeFormReader reader(run.command);
+  LineTally lines;
   int case_index = 0;
   int column = 0;
   for (std::int64_t k = 0; k < values; ++k) {
     FreeFormReader::Item item{};
     double value = 0.0;
     if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) {
-      report_unread_value(run, reader, status, "DAT", block_line, case_index, column, k, values);
+      lines.end_line();
+      const std::string counts = ": DAT on line " + std::to_string(block_line) + " asks for " + std::to_string(cases) +
+                                 " cases of " + std::to_string(columns) + " values" + lines.odd_line_words();
+      report_unread_value(run, reader, status, "DAT", block_line, case_index, column, k, values, counts);
       return status;
     }
+    lines.count(reader.field_position().line);
     if (item == FreeFormReader::Item::quit) break;
     if (item == FreeFormReader::Item::number) {
       data.x(case_index, column) = value;
@@ -117,6 +180,7 @@ ReadStatus read_data_matrix(RunContext& run) {
       ++case_index;
     }
   }
+  run.last_data_block = {block_line, cases, columns, lines.last_line()};
   return reader.finish();
 }
 

@@ -19,7 +19,6 @@ constexpr std::array<const char*, warning_kinds> hidden_nouns = {
     "negative weights",
     "notes about the command file",
     "comments that start before column 8",
-    "data lines read as commands",
 };
 
 }  // namespace

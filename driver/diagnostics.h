@@ -29,9 +29,8 @@ enum class WarningKind {
   negative_weight,          // a weight below 0
   command_file_created,     // the command file did not exist and was created empty
   comment_before_column_8,  // COM text that starts before column 8 and is not echoed whole
-  data_count_mismatch,      // data lines after a block, read as commands
 };
-inline constexpr std::size_t warning_kinds = 10;
+inline constexpr std::size_t warning_kinds = 9;
 
 // The located messages of a run on standard error, in the form that editors and build tools
 // recognise: "morvit: FILE:LINE:COLUMN: error: WHAT" (and "warning:"). The report itself

@@ -34,6 +34,14 @@ struct RunContext {
   DataMatrix data;
   // Outputs beside the report; never null (a listener that does nothing by default).
   RunListener* listener = nullptr;
+
+  // The last data matrix read whole, for messages about the lines after it.
+  struct DataBlock {
+    std::uint64_t dat_line = 0;   // the DAT line
+    int cases = 0;
+    int values_per_case = 0;
+    std::uint64_t last_line = 0;  // the line of its last value
+  } last_data_block;
 };
 
 }  // namespace morvit
