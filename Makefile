@@ -36,15 +36,18 @@ run:
 	@echo "The report of $(EXAMPLE) is in:" \
 	  $$(find $(BUILD) -maxdepth 1 -type f -newer $(BUILD)/.run-started | sort)
 
+# A skipped test is named with the reason it printed (Chromium missing, say).
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(BUILD) && { ctest --output-on-failure -j$(JOBS) --output-junit ctest-junit.xml; status=$$?; \
+	  python3 $(CURDIR)/tools/explain_skipped_tests.py ctest-junit.xml; exit $$status; }
 
 # Every test again, with the address and undefined-behaviour sanitizers in a build of its own.
 sanitize-test:
 	tools/install-prerequisites.sh tests
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVIT_WERROR=$(WERROR) -DMORVIT_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
-	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(SANITIZE_BUILD) && { ctest --output-on-failure -j$(JOBS) --output-junit ctest-junit.xml; status=$$?; \
+	  python3 $(CURDIR)/tools/explain_skipped_tests.py ctest-junit.xml; exit $$status; }
 
 # The end-to-end benchmark in a Release build of its own: stage times of the largest run,
 # wall time against a bare strtod reader of the same file, peak memory (bench/run.sh).

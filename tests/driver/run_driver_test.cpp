@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -128,6 +131,35 @@ TEST(RunDriver, BannerAndTrailerLayout) {
                    " NUMBER OF WARNINGS ISSUED =      0",
                    " " + std::string(79, '-')}));
   EXPECT_TRUE(report.ends_with("-\r\n"));
+}
+
+// The banner and the trailer tell the local date and time of the run, as the clock reads
+// it: "MM-DD-YYYY    HH:MM:SS".
+TEST(RunDriver, BannerAndTrailerTellTheClock) {
+  WorkDir dir;
+  dir.write("run.cmd", "FIN\n");
+  const std::time_t before = std::time(nullptr);
+  run_morvit(dir, {"run.cmd"});
+  const std::time_t after = std::time(nullptr);
+  const std::string report = dir.read("morvit.out");
+  const auto stamp_of = [](const std::string& text, std::size_t at, const char* between) {
+    std::tm told{};
+    const int read = std::sscanf(text.c_str() + at, between == std::string_view("banner") ? "%d-%d-%d %d:%d:%d"
+                                                                                          : "%d-%d-%d AT %d:%d:%d",
+                                 &told.tm_mon, &told.tm_mday, &told.tm_year, &told.tm_hour, &told.tm_min, &told.tm_sec);
+    told.tm_mon -= 1;
+    told.tm_year -= 1900;
+    told.tm_isdst = -1;
+    return read == 6 ? std::mktime(&told) : std::time_t{-1};
+  };
+  const std::size_t banner = report.find("SYSTEM DATE AND TIME:  ");
+  const std::size_t trailer = report.find("MORVIT FINISHED ON  ");
+  ASSERT_NE(banner, std::string::npos);
+  ASSERT_NE(trailer, std::string::npos);
+  for (const std::time_t told : {stamp_of(report, banner + 23, "banner"), stamp_of(report, trailer + 20, "trailer")}) {
+    EXPECT_GE(told, before - 1) << report;
+    EXPECT_LE(told, after + 1) << report;
+  }
 }
 
 TEST(RunDriver, LongerOldReportIsCutToTheNewOne) {
