@@ -15,6 +15,7 @@ namespace {
 
 using testing::report_lines;
 using testing::run_morvit;
+using testing::run_script;
 using testing::WorkDir;
 using Args = std::vector<std::string>;
 
@@ -198,6 +199,41 @@ TEST(CommandFileMaker, WarnsOfCasesLeftOut) {
   EXPECT_NE(result.out.find("COM    DATA: data.csv (13 CASES; 1 WITH A MISSING VALUE LEFT OUT)\n"), std::string::npos);
   EXPECT_NE(result.out.find("DAT   13 1\n"), std::string::npos);
   EXPECT_NE(result.out.find("1 0.5\n0.25 0.5\nFIN\n"), std::string::npos);
+}
+
+// A negated outcome or factor is 1 - x: the made command file gives exactly the report of
+// one written by hand with those numbers (laid out otherwise), a factor beside its own
+// negation included.
+TEST(CommandFileMaker, NegatedSetsGiveTheReportOfHandWrittenComplements) {
+  WorkDir dir;
+  dir.write("data.csv",
+            "case,y,a,b\nA,0.25,0.5,0.125\nB,0.1,0.2,0.6\nC,0.6,0.4,1\nD,0.375,0.3,0\nE,0.2,0.8,0.3\nF,0.4,0.7,0.4\n");
+  const auto made = run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "~y", "--factors", "a,~b,b",
+                                     "--cases", "case", "-o", "made.cmd"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.err, "");
+  const std::string comments =
+      "COM    DATA: data.csv (6 CASES)\nCOM    OUTCOME = ~y\nCOM    A = a\nCOM    B = ~b\nCOM    C = b\nCOM    CASES = case\n";
+  dir.write("hand.cmd", comments +
+                            "DAT   6 3\n"
+                            "0.75 0.5 0.875 0.125   0.9 0.2 0.4 0.6\n"
+                            "0.4,0.4,0,1, 0.625,0.3,1,0\n"
+                            "0.8 0.8 0.7 0.3\n0.6 0.7 0.6 0.4\n"
+                            "FIN\n");
+  ASSERT_EQ(run_morvit(dir, {"hand.cmd"}).status, 0);
+  const std::vector<std::string> expected = report_lines(dir.read("morvit.out"));
+  ASSERT_EQ(run_morvit(dir, {"made.cmd"}).status, 0);
+  EXPECT_EQ(report_lines(dir.read("morvit.out")), expected);
+  EXPECT_GT(expected.size(), 40U);
+}
+
+// "-" is the CSV text on standard input, not an option.
+TEST(CommandFileMaker, ReadsStandardInputForADash) {
+  WorkDir dir;
+  dir.write("data.csv", "Y,A\n0.5,0.25\n");
+  const auto result = run_script(dir, "\"$MORVIT\" --make-command-file - --outcome Y --factors A < data.csv");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "COM    DATA: standard input (1 CASE)\nCOM    OUTCOME = Y\nCOM    A = A\nDAT   1 1\n0.5 0.25\nFIN\n");
 }
 
 // The published data sets: converted as the examples were made, they give the examples'
