@@ -286,5 +286,46 @@ TEST(CommandFileMaker, DataSetsGiveTheTablesOfHandWrittenCommandFiles) {
   }
 }
 
+// The examples made from the raw Lipset data: converted again, they are the stored command
+// files; a run reads the names back without their calibration.
+TEST(CommandFileMaker, CalibratedExamplesAreMadeFromTheRawData) {
+  const Args calibrations = {"--calibrate", "SURVIVED=-9,0,10",    "--calibrate", "DEVELOPED=400,550,900",
+                             "--calibrate", "URBAN=25,50,65",      "--calibrate", "LITERATE=50,75,90",
+                             "--calibrate", "INDUSTRIAL=20,30,40", "--calibrate", "UNSTABLE=15,9.5,5"};
+  struct Example {
+    std::string name;
+    std::string outcome;
+    std::string title;
+    std::string names_row;  // a line of the table CSV
+  };
+  const std::vector<Example> examples = {
+      {"lipset_calibrated", "SURVIVED",
+       "Lipset (1959), raw measures calibrated by the direct method (UNSTABLE, the number of cabinets, as the "
+       "decreasing set of stable government): which conditions are necessary or sufficient for the survival of "
+       "democracy?",
+       "BE,URBAN*UNSTABLE,SUFFICIENT,"},
+      {"lipset_breakdown", "~SURVIVED",
+       "Lipset (1959), raw measures calibrated by the direct method, the outcome negated: which conditions are "
+       "necessary or sufficient for the breakdown of democracy?",
+       "A,DEVELOPED,NECESSARY,"},
+  };
+  const std::filesystem::path examples_dir = MORVIT_SOURCE_DIR "/examples";
+  for (const Example& example : examples) {
+    WorkDir dir;
+    dir.write("lipset_1959_raw.csv", read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_raw.csv"));
+    Args args = {"--make-command-file", "lipset_1959_raw.csv", "--outcome", example.outcome, "--factors",
+                 "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE", "--cases", "CASE", "--title", example.title,
+                 "-o", example.name + ".cmd"};
+    args.insert(args.end(), calibrations.begin(), calibrations.end());
+    const auto made = run_morvit(dir, args);
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "") << example.name;
+    EXPECT_EQ(dir.read(example.name + ".cmd"), read_file(examples_dir / (example.name + ".cmd"))) << example.name;
+    EXPECT_EQ(dir.read(example.name + ".cmd.cases"), read_file(examples_dir / (example.name + ".cmd.cases")));
+    ASSERT_EQ(run_morvit(dir, {"--table-csv", "table.csv", example.name + ".cmd"}).status, 0);
+    EXPECT_NE(dir.read("table.csv").find("\n" + example.names_row), std::string::npos) << example.name;
+  }
+}
+
 }  // namespace
 }  // namespace morvit
