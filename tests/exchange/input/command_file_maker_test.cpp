@@ -289,33 +289,37 @@ TEST(CommandFileMaker, DataSetsGiveTheTablesOfHandWrittenCommandFiles) {
 // The examples made from the raw Lipset data: converted again, they are the stored command
 // files; a run reads the names back without their calibration.
 TEST(CommandFileMaker, CalibratedExamplesAreMadeFromTheRawData) {
-  const Args calibrations = {"--calibrate", "SURVIVED=-9,0,10",    "--calibrate", "DEVELOPED=400,550,900",
-                             "--calibrate", "URBAN=25,50,65",      "--calibrate", "LITERATE=50,75,90",
-                             "--calibrate", "INDUSTRIAL=20,30,40", "--calibrate", "UNSTABLE=15,9.5,5"};
+  const Args calibrations = {"--calibrate", "SURVIVED=-9,0,10",  "--calibrate", "DEVELOPED=400,550,900",
+                             "--calibrate", "URBAN=25,50,65",    "--calibrate", "LITERATE=50,75,90",
+                             "--calibrate", "INDUSTRIAL=20,30,40"};
   struct Example {
     std::string name;
     std::string outcome;
+    std::string factors;
+    std::string stability;  // the thresholds of UNSTABLE
     std::string title;
-    std::string names_row;  // a line of the table CSV
+    std::string names_row;  // the beginning of a line of the table CSV
   };
   const std::vector<Example> examples = {
-      {"lipset_calibrated", "SURVIVED",
+      {"lipset_calibrated", "SURVIVED", "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE", "15,9.5,5",
        "Lipset (1959), raw measures calibrated by the direct method (UNSTABLE, the number of cabinets, as the "
        "decreasing set of stable government): which conditions are necessary or sufficient for the survival of "
        "democracy?",
        "BE,URBAN*UNSTABLE,SUFFICIENT,"},
-      {"lipset_breakdown", "~SURVIVED",
-       "Lipset (1959), raw measures calibrated by the direct method, the outcome negated: which conditions are "
-       "necessary or sufficient for the breakdown of democracy?",
-       "A,DEVELOPED,NECESSARY,"},
+      {"lipset_breakdown", "~SURVIVED", "~DEVELOPED,~URBAN,~LITERATE,~INDUSTRIAL,UNSTABLE", "5,9.5,15",
+       "Lipset (1959), raw measures calibrated by the direct method, the outcome and four conditions negated "
+       "(UNSTABLE as the increasing set of unstable government): which conditions are necessary or sufficient for "
+       "the breakdown of democracy?",
+       "CD,~LITERATE*~INDUSTRIAL,SUFFICIENT,"},
   };
   const std::filesystem::path examples_dir = MORVIT_SOURCE_DIR "/examples";
   for (const Example& example : examples) {
     WorkDir dir;
     dir.write("lipset_1959_raw.csv", read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_raw.csv"));
-    Args args = {"--make-command-file", "lipset_1959_raw.csv", "--outcome", example.outcome, "--factors",
-                 "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE", "--cases", "CASE", "--title", example.title,
-                 "-o", example.name + ".cmd"};
+    Args args = {"--make-command-file", "lipset_1959_raw.csv", "--outcome",   example.outcome,
+                 "--factors",           example.factors,       "--calibrate", "UNSTABLE=" + example.stability,
+                 "--cases",             "CASE",                "--title",     example.title,
+                 "-o",                  example.name + ".cmd"};
     args.insert(args.end(), calibrations.begin(), calibrations.end());
     const auto made = run_morvit(dir, args);
     ASSERT_EQ(made.status, 0) << made.err;
