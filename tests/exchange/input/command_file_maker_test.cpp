@@ -72,6 +72,13 @@ TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
             "2 0.5 1\n"
             "FIN\n");
   EXPECT_EQ(dir.read("islands.cmd.cases"), "Atlantis\nLemuria\nMu \"old\"\n");
+
+  // R's write.csv: the row names, in a first column without a name, go to the side file.
+  dir.write("r.csv", "\"\",\"y\",\"a\"\n\"Atlantis\",0.9,0.95\n\"Lemuria\",0.1,NA\n");
+  const auto r = run_morvit(dir, {"--make-command-file", "r.csv", "--outcome", "y", "--factors", "a", "--drop-missing",
+                                  "-o", "r.cmd"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.read("r.cmd.cases"), "Atlantis\n");
 }
 
 TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
