@@ -1,8 +1,10 @@
 #include "exchange/input/command_file_maker.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "driver/data_matrix.h"
