@@ -34,6 +34,9 @@ std::string help_text() {
          "      --make-command-file DATA.csv  the CSV file with a header row\n"
          "      --outcome NAME       the column of the outcome\n"
          "      --factors N1,N2,...  the columns of the factors (at most 10)\n"
+         "      --calibrate NAME=E,C,I  calibrate a column's raw values by the direct method:\n"
+         "                           exclusion, crossover and inclusion thresholds\n"
+         "                           (E > C > I: a decreasing set); once for each column\n"
          "      --weights NAME       the column of the case weights\n"
          "      --cases NAME         the column of the case names\n"
          "      --mer X              measurement error factor\n"
@@ -42,6 +45,7 @@ std::string help_text() {
          "      --separator C        the field separator (default: detected)\n"
          "      --drop-missing       leave out cases with a missing value\n"
          "  -o FILE                  write the command file to FILE\n"
+         "  ~NAME in --outcome or --factors: the negation of the set, 1 minus the membership\n"
          "\n"
          "Exit status:\n"
          "  0  the run reached its end (also after an error reported in morvit.out)\n"
@@ -51,8 +55,9 @@ std::string help_text() {
          "     output beside the report that could not be written (the old file stays)\n"
          "  3  with --strict: the run reached its end with errors or warnings\n"
          "\n"
-         "Documentation: man morvit; docs/command-file.md and docs/reading-the-report.md\n"
-         "(installed under share/doc/morvit).\n";
+         "Documentation: man morvit; docs/command-file.md and docs/reading-the-report.md;\n"
+         "docs/data-exchange.md: CSV files in (calibration, negation), CSV and HTML out\n"
+         "(all installed under share/doc/morvit).\n";
 }
 
 std::string version_text() {

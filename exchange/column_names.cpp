@@ -8,10 +8,29 @@ namespace {
 constexpr std::string_view outcome_key = "OUTCOME = ";
 constexpr std::string_view weights_key = "WEIGHTS = ";
 constexpr std::string_view cases_key = "CASES = ";
+constexpr std::string_view calibration_key = ", CALIBRATED ";
 
 std::string_view without_trailing_blanks(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
+}
+
+// The name of a comment text without its calibration suffix. The suffix is recognised by its
+// form, three thresholds between slashes, so that a name that happens to hold the words
+// stays whole.
+std::string_view without_calibration(std::string_view text) {
+  const std::size_t at = text.rfind(calibration_key);
+  if (at == std::string_view::npos || at == 0) return text;
+  const std::string_view thresholds = text.substr(at + calibration_key.size());
+  std::size_t slashes = 0;
+  for (const char c : thresholds) {
+    if (c == '/') {
+      ++slashes;
+    } else if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'E' || c == 'e')) {
+      return text;
+    }
+  }
+  return slashes == 2 ? text.substr(0, at) : text;
 }
 
 }  // namespace
@@ -26,8 +45,12 @@ std::string weights_comment(std::string_view name) { return std::string(weights_
 
 std::string cases_comment(std::string_view name) { return std::string(cases_key) + std::string(name); }
 
+std::string calibration_suffix(std::string_view exclusion, std::string_view crossover, std::string_view inclusion) {
+  return std::string(calibration_key) + std::string(exclusion) + "/" + std::string(crossover) + "/" + std::string(inclusion);
+}
+
 void take_name_from_comment(std::string_view text, ColumnNames& names) {
-  text = without_trailing_blanks(text);
+  text = without_calibration(without_trailing_blanks(text));
   if (text.starts_with(outcome_key) && text.size() > outcome_key.size()) {
     names.outcome = std::string(text.substr(outcome_key.size()));
   } else if (text.starts_with(weights_key) && text.size() > weights_key.size()) {

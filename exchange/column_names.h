@@ -24,8 +24,13 @@ std::string factor_comment(int factor, std::string_view name);  // factor 1 is A
 std::string weights_comment(std::string_view name);
 std::string cases_comment(std::string_view name);
 
-// Takes a name from a comment text of one of the forms above, if it is one. The run
-// passes the text in capitals, so names read back this way are in capitals too.
+// What a comment above adds after the name of a calibrated column: ", CALIBRATED 400/550/900"
+// (the thresholds as given, exclusion/crossover/inclusion).
+std::string calibration_suffix(std::string_view exclusion, std::string_view crossover, std::string_view inclusion);
+
+// Takes a name from a comment text of one of the forms above, if it is one; a calibration
+// suffix is not part of the name. The run passes the text in capitals, so names read back
+// this way are in capitals too.
 void take_name_from_comment(std::string_view text, ColumnNames& names);
 
 // Sets the factor names from a --names list (comma-separated, in letter order, blanks

@@ -55,18 +55,22 @@ CellValue read_cell(std::string_view text, bool decimal_comma) {
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  SignificantDigits digits;
+  // Every significant digit is kept, however many: the value is the double nearest to the
+  // whole decimal number, as R and pandas read it. The value is 0.digits * 10^point_exponent.
+  std::string digits;
+  long long point_exponent = 0;
   bool any_digit = false;
   bool point = false;
   for (; i < text.size(); ++i) {
     const char c = text[i];
     if (is_digit(c)) {
       any_digit = true;
-      if (point) {
-        digits.add_fraction_digit(c);
-      } else {
-        digits.add_integer_digit(c);
+      if (digits.empty() && c == '0') {
+        if (point) --point_exponent;  // a leading zero after the point lowers the power
+        continue;
       }
+      digits += c;
+      if (!point) ++point_exponent;
     } else if ((c == '.' || (decimal_comma && c == ',')) && !point) {
       point = true;
     } else {
@@ -89,7 +93,7 @@ CellValue read_cell(std::string_view text, bool decimal_comma) {
   }
   if (i != text.size()) return not_number;
 
-  const double value = decimal_to_double(negative, digits.digits(), digits.exponent() + exponent);
+  const double value = decimal_to_double(negative, digits, point_exponent + exponent);
   if (std::isinf(value)) return {CellKind::too_large, value};
   return {CellKind::number, value};
 }

@@ -21,7 +21,8 @@ struct CellValue {
 // The value of a cell as statistics packages and spreadsheets write numbers: blanks
 // around it, an optional sign, digits with at most one decimal mark ('.', and ',' as well
 // when `decimal_comma`), an optional exponent (E or e, a sign, digits). The value is the
-// double nearest to the decimal number, as the program's own number reader takes it.
+// double nearest to the decimal number with all its digits, as R and pandas read it (the
+// command-file reader keeps 40 significant digits; CSV numbers of fewer agree with it).
 CellValue read_cell(std::string_view text, bool decimal_comma);
 
 // A count with commas between groups of three digits: 100,000.

@@ -1,27 +1,36 @@
 #include "exchange/input/command_file_maker.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "driver/data_matrix.h"
 #include "exchange/case_names.h"
 #include "exchange/column_names.h"
+#include "exchange/input/calibration_thresholds.h"
 #include "exchange/input/csv_reader.h"
 #include "exchange/diagnostics.h"
 #include "exchange/number_text.h"
 #include "driver/interrupts.h"
 #include "driver/output_replacement.h"
 #include "exchange/output_file.h"
+#include "measures/calibration.h"
 
 namespace morvit {
 namespace {
 
 // A COM line holds its text in columns 8 to 80.
 constexpr std::size_t comment_width = 73;
+// Lacking columns named in a message, before the rest are only counted.
+constexpr std::size_t columns_named = 10;
 // Warnings about single values, before they are only counted.
 constexpr int warnings_shown = 10;
+// A first column without a name holds the case names (R's write.csv writes its row names
+// so); the comment line calls it this.
+constexpr std::string_view row_names_column = MadeCommandFile::row_names_column;
 
 // A column that the options choose, and for what.
 struct ChosenColumn {
@@ -29,6 +38,12 @@ struct ChosenColumn {
   std::string wanted;
   std::size_t index = 0;  // in the header
   std::string name;       // as the header spells it
+  bool negated = false;   // ~NAME: the membership is 1 - x
+  std::optional<CalibrationThresholds> calibration;
+
+  // The name as the comment lines and messages about the set show it: ~URBAN for a negation.
+  std::string shown() const { return (negated ? "~" : "") + (name.empty() ? std::string(row_names_column) : name); }
+  bool membership() const { return role == "--outcome" || role == "--factors"; }
 };
 
 std::string upper_ascii(std::string_view text) {
@@ -88,14 +103,19 @@ class Maker {
   }
 
   void choose_columns(const CsvRecord& header);
+  void choose_calibrations(const CsvRecord& header);
   std::size_t find_column(const CsvRecord& header, const std::string& wanted) const;
+  void check_row_length(const CsvRecord& record, const CsvRecord& header, long row) const;
   bool read_row(const CsvRecord& record, long row);
   std::string row_words(const CsvRecord& record, long row) const;
+  std::string not_a_number(const std::string& text) const;
+  std::string column_comment(const ChosenColumn& column, std::size_t position, bool& cut) const;
   std::string build_text() const;
 
   const MakerOptions& options_;
   std::string file_;
   std::ostream& err_;
+  char separator_ = ',';
   bool decimal_comma_ = false;
   std::size_t header_size_ = 0;
 
@@ -107,7 +127,6 @@ class Maker {
   std::vector<std::string> names_;
   int case_count_ = 0;
   std::vector<long> dropped_rows_;
-  int outside_count_ = 0;
 };
 
 std::size_t Maker::find_column(const CsvRecord& header, const std::string& wanted) const {
@@ -124,7 +143,7 @@ std::size_t Maker::find_column(const CsvRecord& header, const std::string& wante
   if (found.empty()) {
     std::string list;
     for (const CsvField& field : header) list += (list.empty() ? "" : ", ") + std::string(trimmed(field.text));
-    refuse(1, 1, "no column " + quoted_text(wanted) + " in the header; its columns are: " + list);
+    refuse(header.front().line, 1, "no column " + quoted_text(wanted) + " in the header; its columns are: " + list);
   }
   return found[0];
 }
@@ -135,11 +154,21 @@ void Maker::choose_columns(const CsvRecord& header) {
                      std::to_string(max_factors) + " factors");
   }
   std::vector<ChosenColumn> chosen;
-  const auto choose = [&](const std::string& role, const std::string& wanted) {
-    const std::size_t index = find_column(header, wanted);
-    const ChosenColumn column{role, wanted, index, std::string(trimmed(header[index].text))};
+  const auto choose = [&](const std::string& role, const std::string& option_text) {
+    ChosenColumn column{role, option_text, 0, {}, false, std::nullopt};
+    // ~NAME, for the outcome and the factors: the negation of the set.
+    if ((role == "--outcome" || role == "--factors") && option_text.starts_with('~')) {
+      column.negated = true;
+      column.wanted = std::string(trimmed(std::string_view(option_text).substr(1)));
+      if (column.wanted.empty()) refuse(0, 0, role + ": \"~\" needs the name of a column after it");
+    }
+    column.index = find_column(header, column.wanted);
+    column.name = std::string(trimmed(header[column.index].text));
     for (const ChosenColumn& earlier : chosen) {
-      if (earlier.index == column.index) {
+      // A factor beside its own negation is a block the run may test; any other column
+      // chosen twice is a mistake.
+      const bool set_and_negation = earlier.role == "--factors" && role == "--factors" && earlier.negated != column.negated;
+      if (earlier.index == column.index && !set_and_negation) {
         const std::string roles =
             earlier.role == role ? "twice in " + role : "as " + earlier.role + " and " + (role == "--factors" ? "in " : "as ") + role;
         refuse(0, 0, "the column " + column.name + " is chosen twice (" + roles + ")");
@@ -158,6 +187,39 @@ void Maker::choose_columns(const CsvRecord& header) {
       numeric_.push_back(column);
     }
   }
+  if (!cases_ && trimmed(header.front().text).empty()) cases_ = ChosenColumn{"--cases", "", 0, "", false, std::nullopt};
+}
+
+// --calibrate NAME=E,C,I for each column it names: the outcome or a factor (both uses of
+// a column that stands as a factor and as its negation), never the weights or the cases.
+void Maker::choose_calibrations(const CsvRecord& header) {
+  std::vector<std::size_t> calibrated;
+  for (const CalibrateOption& option : options_.calibrations) {
+    const std::string given = "--calibrate " + option.column + "=" + option.thresholds;
+    if (option.column.starts_with('~')) {
+      refuse(0, 0, given + ": name the column without the tilde (" + std::string(trimmed(option.column.substr(1))) +
+                       "); the calibration comes first, then the negation");
+    }
+    const std::size_t index = find_column(header, option.column);
+    const std::string name(trimmed(header[index].text));
+    bool chosen = false;
+    for (const ChosenColumn& column : numeric_) chosen = chosen || (column.index == index && column.membership());
+    if (!chosen) {
+      std::string role = "neither the outcome nor a factor; only those are calibrated";
+      if (!options_.weights.empty() && numeric_.back().index == index) role = "the column of the weights, which are never calibrated";
+      if (cases_ && cases_->index == index) role = "the column of the case names";
+      refuse(0, 0, given + ": " + name + " is " + role);
+    }
+    for (const std::size_t earlier : calibrated) {
+      if (earlier == index) refuse(0, 0, given + ": the column " + name + " is calibrated twice");
+    }
+    calibrated.push_back(index);
+    const ThresholdsRead read = read_thresholds(option.thresholds);
+    if (!read.thresholds) refuse(0, 0, given + ": " + read.problem);
+    for (ChosenColumn& column : numeric_) {
+      if (column.index == index) column.calibration = read.thresholds;
+    }
+  }
 }
 
 // "row 4 (case "Estonia")": the data row (the first row after the header is row 1) and,
@@ -167,6 +229,35 @@ std::string Maker::row_words(const CsvRecord& record, long row) const {
   if (cases_ && cases_->index < record.size()) {
     const std::string_view name = trimmed(record[cases_->index].text);
     if (!name.empty()) words += " (case " + quoted_text(name) + ")";
+  }
+  return words;
+}
+
+// A row with fewer fields than the header that lacks a chosen column is refused, naming
+// the columns it lacks: such a row is cut short or broken by a line end in a field that
+// is not quoted, and its values cannot be told apart from those of the next line.
+void Maker::check_row_length(const CsvRecord& record, const CsvRecord& header, long row) const {
+  if (record.size() >= header_size_) return;
+  bool lacks_chosen = cases_ && cases_->index >= record.size();
+  for (const ChosenColumn& column : numeric_) lacks_chosen = lacks_chosen || column.index >= record.size();
+  if (!lacks_chosen) return;
+  std::string lacking;
+  for (std::size_t i = record.size(); i < header_size_ && i < record.size() + columns_named; ++i) {
+    lacking += (lacking.empty() ? "" : ", ") + std::string(trimmed(header[i].text));
+  }
+  const std::size_t count = header_size_ - record.size();
+  if (count > columns_named) lacking += " and " + std::to_string(count - columns_named) + " more";
+  refuse(record.back().line, record.back().column,
+         row_words(record, row) + " has " + std::to_string(record.size()) + (record.size() == 1 ? " field" : " fields") +
+             ", the header " + std::to_string(header_size_) + ": it lacks the column" + (count == 1 ? " " : "s ") + lacking);
+}
+
+// What a refusal says of a text that is not a number; a decimal comma in a file whose
+// separator is not the semicolon gets the way to read it.
+std::string Maker::not_a_number(const std::string& text) const {
+  std::string words = quoted_text(text) + " is not a number";
+  if (!decimal_comma_ && (separator_ == ',' || separator_ == '\t') && read_cell(text, true).kind == CellKind::number) {
+    words += "; decimal commas are read in files whose separator is a semicolon (--separator ';')";
   }
   return words;
 }
@@ -181,46 +272,46 @@ bool Maker::read_row(const CsvRecord& record, long row) {
                  std::to_string(header_size_) + ": " + quoted_text(record[i].text) + " stands after the last column");
     }
   }
-  const std::size_t factor_columns = options_.factors.size() + 1;
   std::vector<double> row_values;
   row_values.reserve(numeric_.size());
   const CsvField* first_missing = nullptr;
   const ChosenColumn* first_missing_column = nullptr;
   for (const ChosenColumn& column : numeric_) {
-    const bool present = column.index < record.size();
-    const CellValue cell = present ? read_cell(record[column.index].text, decimal_comma_) : CellValue{};
-    const long line = present ? record[column.index].line : record.front().line;
-    const long at = present ? record[column.index].column : 0;
+    const CsvField& field = record[column.index];
+    const CellValue cell = read_cell(field.text, decimal_comma_);
     const std::string where = row_words(record, row) + ", column " + column.name + ": ";
     switch (cell.kind) {
-      case CellKind::not_number: refuse(line, at, where + quoted_text(record[column.index].text) + " is not a number");
-      case CellKind::too_large: refuse(line, at, where + quoted_text(record[column.index].text) + " is too large for a number");
+      case CellKind::not_number: refuse(field.line, field.column, where + not_a_number(field.text));
+      case CellKind::too_large: refuse(field.line, field.column, where + quoted_text(field.text) + " is too large for a number");
       case CellKind::missing:
         if (first_missing == nullptr) {
-          first_missing = present ? &record[column.index] : &record.front();
+          first_missing = &field;
           first_missing_column = &column;
         }
         row_values.push_back(0.0);
         continue;
       case CellKind::number: break;
     }
-    const bool membership = row_values.size() < factor_columns;
-    if (membership && !(cell.value >= 0.0 && cell.value <= 1.0)) {
-      if (++outside_count_ <= warnings_shown) {
-        warn(line, at, where + number_text(cell.value) +
-                           " is outside 0 to 1; the run treats it as the nearest bound of the damping interval");
+    double value = cell.value;
+    if (column.membership()) {
+      if (column.calibration) {
+        value = calibrated_membership(value, *column.calibration);
+      } else if (!(value >= 0.0 && value <= 1.0)) {
+        refuse(field.line, field.column,
+               where + number_text(value) + " is outside 0 to 1 and cannot be a membership; calibrate the raw values (--calibrate " +
+                   column.name + "=E,C,I) or rescale them to 0 to 1");
       }
+      if (column.negated) value = 1.0 - value;
     }
-    row_values.push_back(cell.value);
+    row_values.push_back(value);
   }
   if (first_missing != nullptr) {
     if (options_.drop_missing) {
       dropped_rows_.push_back(row);
       return false;
     }
-    const bool present = first_missing_column->index < record.size();
-    const std::string text = present ? std::string(trimmed(first_missing->text)) : std::string();
-    refuse(first_missing->line, present ? first_missing->column : 0,
+    const std::string text(trimmed(first_missing->text));
+    refuse(first_missing->line, first_missing->column,
            row_words(record, row) + ", column " + first_missing_column->name + ": missing value (" +
                (text.empty() ? std::string("empty") : quoted_text(text)) +
                "); --drop-missing leaves out the cases with a missing value");
@@ -231,10 +322,29 @@ bool Maker::read_row(const CsvRecord& record, long row) {
                with_thousands(max_cases));
   }
   ++case_count_;
+  const std::size_t factor_columns = options_.factors.size() + 1;
   values_.insert(values_.end(), row_values.begin(), row_values.begin() + static_cast<std::ptrdiff_t>(factor_columns));
   if (!options_.weights.empty()) weights_.push_back(row_values.back());
-  if (cases_) names_.emplace_back(cases_->index < record.size() ? trimmed(record[cases_->index].text) : "");
+  if (cases_) names_.emplace_back(trimmed(record[cases_->index].text));
   return true;
+}
+
+// The comment text that names a column: "A = DEVELOPED, CALIBRATED 400/550/900". A name too
+// long for the line is cut so that the calibration stays whole (`cut` then set).
+std::string Maker::column_comment(const ChosenColumn& column, std::size_t position, bool& cut) const {
+  const auto with_name = [&](std::string_view name) {
+    if (column.role == "--outcome") return outcome_comment(name);
+    if (column.role == "--factors") return factor_comment(static_cast<int>(position), name);
+    if (column.role == "--weights") return weights_comment(name);
+    return cases_comment(name);
+  };
+  const std::string suffix = column.calibration ? calibration_words(*column.calibration) : std::string();
+  const std::string name = comment_text(column.shown());
+  const std::size_t room = comment_width - std::min(comment_width, with_name("").size() + suffix.size());
+  cut = name.size() > room;
+  if (!cut) return with_name(name) + suffix;
+  if (room == 0) return with_name(name).substr(0, comment_width);  // thresholds of many digits
+  return with_name(name.substr(0, room)) + suffix;
 }
 
 std::string Maker::build_text() const {
@@ -251,10 +361,9 @@ std::string Maker::build_text() const {
     origin += "; " + with_thousands(static_cast<long>(dropped_rows_.size())) + " WITH A MISSING VALUE LEFT OUT";
   }
   comment(origin + ")");
-  comment(outcome_comment(numeric_[0].name));
-  for (std::size_t j = 1; j <= options_.factors.size(); ++j) comment(factor_comment(static_cast<int>(j), numeric_[j].name));
-  if (!options_.weights.empty()) comment(weights_comment(numeric_.back().name));
-  if (cases_) comment(cases_comment(cases_->name));
+  bool cut = false;
+  for (std::size_t j = 0; j < numeric_.size(); ++j) comment(column_comment(numeric_[j], j, cut));
+  if (cases_) comment(column_comment(*cases_, 0, cut));
   // Each value from the first column of its field: MER reads columns 8 to 80, DAM 6 to 78.
   if (options_.mer) text += "MER    " + number_text(*options_.mer) + "\n";
   if (options_.dam) text += "DAM  " + number_text(*options_.dam) + "\n";
@@ -279,13 +388,15 @@ std::string Maker::build_text() const {
 MadeCommandFile Maker::make(std::string_view csv_text) {
   try {
     csv_text = without_byte_order_mark(csv_text);
-    const char separator = options_.separator != 0 ? options_.separator : detect_separator(csv_text);
-    decimal_comma_ = separator == ';';
-    CsvReader reader(csv_text, separator);
+    const char declared = declared_separator(csv_text);
+    separator_ = options_.separator != 0 ? options_.separator : declared != 0 ? declared : detect_separator(csv_text);
+    decimal_comma_ = separator_ == ';';
+    CsvReader reader(csv_text, separator_, declared != 0 ? 2 : 1);
     CsvRecord header;
     if (!reader.next(header)) refuse(0, 0, "the file is empty: a header row with the column names is needed");
     header_size_ = header.size();
     choose_columns(header);
+    choose_calibrations(header);
 
     CsvRecord record;
     long row = 0;
@@ -294,15 +405,13 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
       bool blank = true;
       for (const CsvField& field : record) blank = blank && trimmed(field.text).empty();
       if (blank) continue;  // an empty row, as spreadsheets write them
+      check_row_length(record, header, row);
       read_row(record, row);
     }
   } catch (const CsvSyntaxError& error) {
     refuse(error.line(), error.column(), error.what());
   }
 
-  if (outside_count_ > warnings_shown) {
-    warn(0, 0, "and " + std::to_string(outside_count_ - warnings_shown) + " more values outside 0 to 1");
-  }
   if (!dropped_rows_.empty()) {
     std::string rows;
     for (std::size_t i = 0; i < dropped_rows_.size() && i < static_cast<std::size_t>(warnings_shown); ++i) {
@@ -317,9 +426,15 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
     refuse(0, 0, dropped_rows_.empty() ? "no case: the file has no rows after the header"
                                        : "no case left: every row has a missing value");
   }
-  for (std::size_t j = 0; j < numeric_.size(); ++j) {
-    if (numeric_[j].name.size() > comment_width - 10) {
-      warn(0, 0, "the column name " + quoted_text(numeric_[j].name) + " is too long for its comment line and is cut there");
+  std::vector<const ChosenColumn*> named(numeric_.size());
+  for (std::size_t j = 0; j < numeric_.size(); ++j) named[j] = &numeric_[j];
+  if (cases_) named.push_back(&*cases_);
+  for (std::size_t j = 0; j < named.size(); ++j) {
+    bool cut = false;
+    column_comment(*named[j], j, cut);
+    if (cut) {
+      warn(0, 0, "the column name " + quoted_text(named[j]->name) + " is too long for its comment line" +
+                     (named[j]->calibration ? " with the calibration" : "") + " and is cut there");
     }
   }
 
@@ -331,6 +446,7 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   DataFingerprint fingerprint;
   for (const double value : values_) fingerprint.add(value);
   made.fingerprint = fingerprint.value();
+  made.row_names = cases_ && options_.cases.empty();
   return made;
 }
 
@@ -379,7 +495,7 @@ MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::o
     err << "morvit: " << printable(parsed.problem) << '\n';
     return MakerOutcome::usage_error;
   }
-  const MakerOptions& options = parsed.options;
+  MakerOptions options = parsed.options;
   // "-o -" is standard output, as "-" reads standard input.
   const bool to_file = !options.output.empty() && options.output != "-";
   const std::string side_file = to_file ? case_names_file(options.output) : std::string();
@@ -406,6 +522,8 @@ MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::o
     err << refusal.what() << '\n';
     return MakerOutcome::refused;
   }
+  // The row names of R's write.csv name the cases as --cases would.
+  if (made.row_names) options.cases = std::string(made.row_names_column);
   if (!to_file) {
     // Standard output can pass the file size limit too: that is a failed write, told as such.
     CriticalSection critical;

@@ -18,6 +18,9 @@ struct MadeCommandFile {
   int case_count = 0;
   int dropped = 0;  // cases left out for a missing value (--drop-missing)
   std::uint64_t fingerprint = 0;  // of the data lines, for the side file of the case names
+  // The case names come from a first column without a name (R's row names), not from --cases.
+  bool row_names = false;
+  static constexpr std::string_view row_names_column = "(row names)";
 };
 
 // A CSV file that cannot be turned into a command file; what() is the whole message in the
@@ -28,7 +31,7 @@ class ConversionRefused : public std::runtime_error {
 };
 
 // Makes the command file from the text of a CSV file (`shown_name` is the file's name in
-// messages and comments). Warnings (values outside 0 to 1, cases left out) go to `err`;
+// messages and comments). Warnings (cases left out, names cut) go to `err`;
 // anything that makes the conversion impossible throws ConversionRefused.
 MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& options, const std::string& shown_name,
                               std::ostream& err);

@@ -13,6 +13,27 @@ std::string_view without_byte_order_mark(std::string_view text) {
   return text;
 }
 
+char declared_separator(std::string_view& text) {
+  constexpr std::string_view key = "SEP=";
+  if (text.size() < key.size() + 1) return 0;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    const char c = text[i];
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != key[i]) return 0;
+  }
+  const char separator = text[key.size()];
+  std::string_view rest = text.substr(key.size() + 1);
+  if (separator == '\n' || separator == '\r' || separator == '"' || separator == ' ') return 0;
+  if (rest.starts_with("\r\n")) {
+    rest.remove_prefix(2);
+  } else if (rest.starts_with('\n') || rest.starts_with('\r')) {
+    rest.remove_prefix(1);
+  } else if (!rest.empty()) {
+    return 0;  // more on the line: a header whose first column is named "sep=..."
+  }
+  text = rest;
+  return separator;
+}
+
 char detect_separator(std::string_view text) {
   constexpr std::array<char, 3> candidates{',', ';', '\t'};
   std::array<long, 3> counts{};

@@ -35,6 +35,11 @@ class CsvSyntaxError : public std::runtime_error {
 // or UTF-32 byte-order mark is a CsvSyntaxError: such files must be saved as UTF-8 first.
 std::string_view without_byte_order_mark(std::string_view text);
 
+// Excel's first line "sep=;" (any one character after "sep=", in small or capital
+// letters) names the separator and is no part of the table. When `text` begins with such
+// a line, removes it from `text` and returns the separator; otherwise returns 0.
+char declared_separator(std::string_view& text);
+
 // The separator of a CSV text, read from its first line: whichever of comma, semicolon
 // and tab occurs most often outside quotes (comma, then semicolon, on a tie); a comma
 // when the line has none of them.
@@ -47,7 +52,10 @@ char detect_separator(std::string_view text);
 // over. Blanks around unquoted fields are kept (the caller trims them).
 class CsvReader {
  public:
-  CsvReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
+  // `first_line` is the line of the file on which `text` begins (2 after a line that was
+  // taken off, such as Excel's "sep=;").
+  CsvReader(std::string_view text, char separator, long first_line = 1)
+      : text_(text), separator_(separator), line_(first_line) {}
 
   // The next record into `record`; false at the end of the text.
   bool next(CsvRecord& record);

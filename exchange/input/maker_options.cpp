@@ -44,8 +44,9 @@ MakerArguments problem(std::string text) {
 MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) {
   MakerArguments result;
   MakerOptions& options = result.options;
-  constexpr std::array<std::string_view, 9> valued{"--outcome", "--factors", "--weights", "--cases", "--mer",
-                                                   "--dam",     "--title",   "--separator", "-o"};
+  constexpr std::array<std::string_view, 10> valued{"--outcome", "--factors",   "--weights", "--cases",
+                                                    "--mer",     "--dam",       "--title",   "--separator",
+                                                    "--calibrate", "-o"};
   std::vector<std::string_view> seen;
   bool operands_only = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -76,7 +77,7 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     for (const std::string_view option : valued) known = known || option == name;
     if (!known) return problem("unknown option " + std::string(argument) + " for --make-command-file");
     for (const std::string_view earlier : seen) {
-      if (earlier == name) return problem("option " + std::string(name) + " given twice");
+      if (earlier == name && name != "--calibrate") return problem("option " + std::string(name) + " given twice");
     }
     seen.push_back(name);
     if (!has_value) {
@@ -101,6 +102,12 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
       const CellValue cell = read_cell(value, false);
       if (cell.kind != CellKind::number) return problem(std::string(name) + " needs a number, not \"" + value + "\"");
       (name == "--mer" ? options.mer : options.dam) = cell.value;
+    } else if (name == "--calibrate") {
+      // NAME=E,C,I: the thresholds hold no '=', a column name may.
+      const std::size_t equals = value.rfind('=');
+      const std::string_view column = equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
+      if (column.empty()) return problem("--calibrate needs NAME=E,C,I (exclusion, crossover, inclusion), not \"" + value + "\"");
+      options.calibrations.push_back({std::string(column), value.substr(equals + 1)});
     } else if (name == "--title") {
       options.title = value;
     } else if (name == "--separator") {

@@ -6,11 +6,19 @@
 
 namespace morvit {
 
+// --calibrate NAME=E,C,I as given: the column and the text of its thresholds, which the
+// maker reads and checks (its messages name the column).
+struct CalibrateOption {
+  std::string column;
+  std::string thresholds;
+};
+
 // What `morvit --make-command-file` is asked to do.
 struct MakerOptions {
   std::string data_file;             // the CSV file; "-" for standard input
-  std::string outcome;               // --outcome NAME
-  std::vector<std::string> factors;  // --factors N1,N2,...
+  std::string outcome;               // --outcome NAME; ~NAME for the negation
+  std::vector<std::string> factors;  // --factors N1,N2,...; ~NAME for the negation
+  std::vector<CalibrateOption> calibrations;  // --calibrate NAME=E,C,I, in the order given
   std::string weights;               // --weights NAME (empty: every weight 1)
   std::string cases;                 // --cases NAME (empty: no case names)
   std::optional<double> mer;         // --mer X
@@ -29,6 +37,7 @@ struct MakerArguments {
 
 // Reads the arguments that follow --make-command-file: one CSV file name and the options,
 // in any order, each option as "--name VALUE" or "--name=VALUE" ("-o FILE" for the output).
+// Only --calibrate may be given more than once.
 MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments);
 
 }  // namespace morvit

@@ -24,9 +24,9 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   case $target in
     whole_run)
-      # Each stored command file in each of the three worlds (the first byte chooses one).
+      # Each stored command file in each of the six worlds (the first byte chooses one).
       for f in $(find tests/data/conformance/cases examples -name '*.cmd' -size -64k); do
-        for world in 0 1 2; do
+        for world in 0 1 2 3 4 5; do
           { printf "\\x0$world"; cat "$f"; } > "$corpus/$world-$(basename "$f")"
         done
       done ;;

@@ -15,6 +15,7 @@ namespace {
 
 using testing::report_lines;
 using testing::run_morvit;
+using testing::run_script;
 using testing::WorkDir;
 using Args = std::vector<std::string>;
 
@@ -74,6 +75,14 @@ TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
   const std::string names = dir.read("islands.cmd.cases");
   EXPECT_TRUE(names.starts_with("#MORVIT CASES 3 ")) << names;
   EXPECT_EQ(names.substr(names.find('\n') + 1), "Atlantis\nLemuria\nMu \"old\"\n");
+
+  // R's write.csv: the row names, in a first column without a name, go to the side file.
+  dir.write("r.csv", "\"\",\"y\",\"a\"\n\"Atlantis\",0.9,0.95\n\"Lemuria\",0.1,NA\n");
+  const auto r = run_morvit(dir, {"--make-command-file", "r.csv", "--outcome", "y", "--factors", "a", "--drop-missing",
+                                  "-o", "r.cmd"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string r_names = dir.read("r.cmd.cases");
+  EXPECT_EQ(r_names.substr(r_names.find('\n') + 1), "Atlantis\n");
 }
 
 TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
@@ -105,7 +114,11 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
        "case,y,a,b,w\nAustria,0.1,0.2,0.3,\n",
        {"--outcome", "y", "--factors", "a,b", "--weights", "w"},
        "morvit: data.csv:2:21: error: row 1, column w: missing value (empty)"},
-      {"a row too short", "y,a,b\n0.1,0.2\n", {"--outcome", "y", "--factors", "a,b"}, "morvit: data.csv:2: error: row 1, column b: missing value (empty)"},
+      {"a row too short", "y,a,b\n0.1,0.2\n", {"--outcome", "y", "--factors", "a,b"}, "morvit: data.csv:2:5: error: row 1 has 2 fields, the header 3: it lacks the column b"},
+      {"a row broken by a line end, with --drop-missing",
+       "case,y,a,b,w\nA,0.1,0.2\n0.3,1\n",
+       {"--outcome", "y", "--factors", "a", "--weights", "w", "--cases", "case", "--drop-missing"},
+       "morvit: data.csv:2:7: error: row 1 (case \"A\") has 3 fields, the header 5: it lacks the columns b, w"},
       {"too large", "case,y,a,b\nA,1e999,0.2,0.3\n", usual, "morvit: data.csv:2:3: error: row 1 (case \"A\"), column y: \"1e999\" is too large for a number"},
       {"unknown column",
        good,
@@ -135,6 +148,35 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
       {"two CSV files", good, {"--outcome", "y", "--factors", "a", "--", "nothing.csv"}, "morvit: more than one CSV file named: data.csv and nothing.csv"},
       {"no --factors", good, {"--outcome", "y"}, "morvit: --make-command-file needs --factors NAME,...\nUsage: morvit"},
       {"a bad number for --mer", good, {"--outcome", "y", "--factors", "a", "--mer", "0,1"}, "morvit: --mer needs a number, not \"0,1\""},
+      {"a decimal comma between tabs",
+       "y\ta\n0,92\t0.5\n",
+       {"--outcome", "y", "--factors", "a"},
+       "morvit: data.csv:2:1: error: row 1, column y: \"0,92\" is not a number; decimal commas are read in files whose "
+       "separator is a semicolon (--separator ';')"},
+      {"a quoted decimal comma between commas", "y,a\n0.5,\"0,92\"\n", {"--outcome", "y", "--factors", "a"}, "column a: \"0,92\" is not a number; decimal commas are read"},
+      {"Excel's separator line counts as line 1", "sep=;\ny;a\n0,5;abc\n", {"--outcome", "y", "--factors", "a"}, "morvit: data.csv:3:5: error: row 1, column a: \"abc\" is not a number\n"},
+      {"a membership outside 0 to 1",
+       good + "Crete,0.5,70,0.3,1\n",
+       usual,
+       "morvit: data.csv:4:11: error: row 3 (case \"Crete\"), column a: 70 is outside 0 to 1 and cannot be a membership; "
+       "calibrate the raw values (--calibrate a=E,C,I) or rescale them to 0 to 1"},
+      {"a negative membership of a negated factor", "y,a\n0.5,-0.25\n", {"--outcome", "y", "--factors", "~a"}, "column a: -0.25 is outside 0 to 1"},
+      {"a tilde without a name", good, {"--outcome", "y", "--factors", "a,~"}, "morvit: data.csv: error: --factors: \"~\" needs the name of a column after it"},
+      {"the outcome negated as a factor", good, {"--outcome", "y", "--factors", "a,~y"}, "the column y is chosen twice (as --outcome and in --factors)"},
+      {"a negated factor twice", good, {"--outcome", "y", "--factors", "~a,b,~A"}, "the column a is chosen twice (twice in --factors)"},
+      {"two thresholds", good, {"--outcome", "y", "--factors", "a", "--calibrate", "a=1,2"}, "morvit: data.csv: error: --calibrate a=1,2: 2 thresholds; a calibration takes three: exclusion, crossover, inclusion (E,C,I)"},
+      {"four thresholds", good, {"--outcome", "y", "--factors", "a", "--calibrate", "a=1,2,3,4"}, "--calibrate a=1,2,3,4: 4 thresholds; a calibration takes three"},
+      {"a threshold that is not a number", good, {"--outcome", "y", "--factors", "a", "--calibrate=a=1,,3"}, "morvit: data.csv: error: --calibrate a=1,,3: the threshold \"\" is not a number"},
+      {"equal thresholds", good, {"--outcome", "y", "--factors", "a", "--calibrate", "a=400,400,900"}, "morvit: data.csv: error: --calibrate a=400,400,900: the thresholds are not strictly monotone: the crossover must lie strictly between the exclusion and the inclusion threshold (E < C < I for an increasing set, E > C > I for a decreasing one)"},
+      {"a crossover outside", good, {"--outcome", "y", "--factors", "a", "--calibrate", "a=15,20,5"}, "--calibrate a=15,20,5: the thresholds are not strictly monotone"},
+      {"a column that is not chosen", good, {"--outcome", "y", "--factors", "a", "--calibrate", "b=1,2,3"}, "morvit: data.csv: error: --calibrate b=1,2,3: b is neither the outcome nor a factor; only those are calibrated"},
+      {"the weights", good, {"--outcome", "y", "--factors", "a", "--weights", "w", "--calibrate", "W=1,2,3"}, "morvit: data.csv: error: --calibrate W=1,2,3: w is the column of the weights, which are never calibrated"},
+      {"the case names", good, {"--outcome", "y", "--factors", "a", "--cases", "case", "--calibrate", "case=1,2,3"}, "--calibrate case=1,2,3: case is the column of the case names"},
+      {"a column not in the header", good, {"--outcome", "y", "--factors", "a", "--calibrate", "gnp=1,2,3"}, "morvit: data.csv:1:1: error: no column \"gnp\" in the header"},
+      {"a negated name", good, {"--outcome", "y", "--factors", "~a", "--calibrate", "~a=1,2,3"}, "--calibrate ~a=1,2,3: name the column without the tilde (a); the calibration comes first, then the negation"},
+      {"a column calibrated twice", good, {"--outcome", "y", "--factors", "a", "--calibrate", "a=1,2,3", "--calibrate", "A=3,2,1"}, "--calibrate A=3,2,1: the column a is calibrated twice"},
+      {"a missing raw value", "y,gnp\n0.5,400\n0.5,NA\n", {"--outcome", "y", "--factors", "gnp", "--calibrate", "gnp=1,2,3"}, "morvit: data.csv:3:5: error: row 2, column gnp: missing value (\"NA\")"},
+      {"--calibrate without a name", good, {"--outcome", "y", "--factors", "a", "--calibrate", "1,2,3"}, "morvit: --calibrate needs NAME=E,C,I (exclusion, crossover, inclusion), not \"1,2,3\"\nUsage: morvit"},
   };
   for (const Refusal& refusal : refusals) {
     WorkDir dir;
@@ -155,28 +197,54 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
   EXPECT_EQ(missing.err, "morvit: nothing.csv: error: cannot read the file: No such file or directory\n");
 }
 
-TEST(CommandFileMaker, WarnsOfValuesOutsideZeroToOneAndOfCasesLeftOut) {
+TEST(CommandFileMaker, WarnsOfCasesLeftOut) {
   std::string csv = "y,a\n";
-  for (int i = 1; i <= 12; ++i) csv += "1.5,0.5\n";
+  for (int i = 1; i <= 12; ++i) csv += "1,0.5\n";
   csv += "NA,0.5\n0.25,0.5\n";
   WorkDir dir;
   dir.write("data.csv", csv);
   const auto result =
       run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "y", "--factors", "a", "--drop-missing"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_NE(result.err.find("morvit: data.csv:2:1: warning: row 1, column y: 1.5 is outside 0 to 1; the run treats "
-                            "it as the nearest bound of the damping interval\n"),
-            std::string::npos)
-      << result.err;
-  EXPECT_NE(result.err.find("morvit: data.csv:11:1: warning: row 10, column y: 1.5"), std::string::npos);
-  EXPECT_EQ(result.err.find("row 11, column y"), std::string::npos);
-  EXPECT_NE(result.err.find("morvit: data.csv: warning: and 2 more values outside 0 to 1\n"), std::string::npos);
-  EXPECT_NE(result.err.find("morvit: data.csv: warning: 1 case with a missing value left out (row 13); 13 remain\n"),
-            std::string::npos)
-      << result.err;
+  EXPECT_EQ(result.err, "morvit: data.csv: warning: 1 case with a missing value left out (row 13); 13 remain\n");
   EXPECT_NE(result.out.find("COM    DATA: data.csv (13 CASES; 1 WITH A MISSING VALUE LEFT OUT)\n"), std::string::npos);
   EXPECT_NE(result.out.find("DAT   13 1\n"), std::string::npos);
-  EXPECT_NE(result.out.find("1.5 0.5\n0.25 0.5\nFIN\n"), std::string::npos);
+  EXPECT_NE(result.out.find("1 0.5\n0.25 0.5\nFIN\n"), std::string::npos);
+}
+
+// A negated outcome or factor is 1 - x: the made command file gives exactly the report of
+// one written by hand with those numbers (laid out otherwise), a factor beside its own
+// negation included.
+TEST(CommandFileMaker, NegatedSetsGiveTheReportOfHandWrittenComplements) {
+  WorkDir dir;
+  dir.write("data.csv",
+            "case,y,a,b\nA,0.25,0.5,0.125\nB,0.1,0.2,0.6\nC,0.6,0.4,1\nD,0.375,0.3,0\nE,0.2,0.8,0.3\nF,0.4,0.7,0.4\n");
+  const auto made = run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "~y", "--factors", "a,~b,b",
+                                     "--cases", "case", "-o", "made.cmd"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.err, "");
+  const std::string comments =
+      "COM    DATA: data.csv (6 CASES)\nCOM    OUTCOME = ~y\nCOM    A = a\nCOM    B = ~b\nCOM    C = b\nCOM    CASES = case\n";
+  dir.write("hand.cmd", comments +
+                            "DAT   6 3\n"
+                            "0.75 0.5 0.875 0.125   0.9 0.2 0.4 0.6\n"
+                            "0.4,0.4,0,1, 0.625,0.3,1,0\n"
+                            "0.8 0.8 0.7 0.3\n0.6 0.7 0.6 0.4\n"
+                            "FIN\n");
+  ASSERT_EQ(run_morvit(dir, {"hand.cmd"}).status, 0);
+  const std::vector<std::string> expected = report_lines(dir.read("morvit.out"));
+  ASSERT_EQ(run_morvit(dir, {"made.cmd"}).status, 0);
+  EXPECT_EQ(report_lines(dir.read("morvit.out")), expected);
+  EXPECT_GT(expected.size(), 40U);
+}
+
+// "-" is the CSV text on standard input, not an option.
+TEST(CommandFileMaker, ReadsStandardInputForADash) {
+  WorkDir dir;
+  dir.write("data.csv", "Y,A\n0.5,0.25\n");
+  const auto result = run_script(dir, "\"$MORVIT\" --make-command-file - --outcome Y --factors A < data.csv");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "COM    DATA: standard input (1 CASE)\nCOM    OUTCOME = Y\nCOM    A = A\nDAT   1 1\n0.5 0.25\nFIN\n");
 }
 
 // The published data sets: converted as the examples were made, they give the examples'
@@ -226,6 +294,51 @@ TEST(CommandFileMaker, DataSetsGiveTheTablesOfHandWrittenCommandFiles) {
     const std::vector<std::string> expected = summary_and_table(dir.read("morvit.out"));
     ASSERT_GT(expected.size(), 50U) << set.csv;
     EXPECT_EQ(summary_and_table(from_csv), expected) << set.csv;
+  }
+}
+
+// The examples made from the raw Lipset data: converted again, they are the stored command
+// files; a run reads the names back without their calibration.
+TEST(CommandFileMaker, CalibratedExamplesAreMadeFromTheRawData) {
+  const Args calibrations = {"--calibrate", "SURVIVED=-9,0,10",  "--calibrate", "DEVELOPED=400,550,900",
+                             "--calibrate", "URBAN=25,50,65",    "--calibrate", "LITERATE=50,75,90",
+                             "--calibrate", "INDUSTRIAL=20,30,40"};
+  struct Example {
+    std::string name;
+    std::string outcome;
+    std::string factors;
+    std::string stability;  // the thresholds of UNSTABLE
+    std::string title;
+    std::string names_row;  // the beginning of a line of the table CSV
+  };
+  const std::vector<Example> examples = {
+      {"lipset_calibrated", "SURVIVED", "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE", "15,9.5,5",
+       "Lipset (1959), raw measures calibrated by the direct method (UNSTABLE, the number of cabinets, as the "
+       "decreasing set of stable government): which conditions are necessary or sufficient for the survival of "
+       "democracy?",
+       "BE,URBAN*UNSTABLE,SUFFICIENT,"},
+      {"lipset_breakdown", "~SURVIVED", "~DEVELOPED,~URBAN,~LITERATE,~INDUSTRIAL,UNSTABLE", "5,9.5,15",
+       "Lipset (1959), raw measures calibrated by the direct method, the outcome and four conditions negated "
+       "(UNSTABLE as the increasing set of unstable government): which conditions are necessary or sufficient for "
+       "the breakdown of democracy?",
+       "CD,~LITERATE*~INDUSTRIAL,SUFFICIENT,"},
+  };
+  const std::filesystem::path examples_dir = MORVIT_SOURCE_DIR "/examples";
+  for (const Example& example : examples) {
+    WorkDir dir;
+    dir.write("lipset_1959_raw.csv", read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_raw.csv"));
+    Args args = {"--make-command-file", "lipset_1959_raw.csv", "--outcome",   example.outcome,
+                 "--factors",           example.factors,       "--calibrate", "UNSTABLE=" + example.stability,
+                 "--cases",             "CASE",                "--title",     example.title,
+                 "-o",                  example.name + ".cmd"};
+    args.insert(args.end(), calibrations.begin(), calibrations.end());
+    const auto made = run_morvit(dir, args);
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "") << example.name;
+    EXPECT_EQ(dir.read(example.name + ".cmd"), read_file(examples_dir / (example.name + ".cmd"))) << example.name;
+    EXPECT_EQ(dir.read(example.name + ".cmd.cases"), read_file(examples_dir / (example.name + ".cmd.cases")));
+    ASSERT_EQ(run_morvit(dir, {"--table-csv", "table.csv", example.name + ".cmd"}).status, 0);
+    EXPECT_NE(dir.read("table.csv").find("\n" + example.names_row), std::string::npos) << example.name;
   }
 }
 

@@ -108,6 +108,16 @@ TEST(CsvInput, CellsAreNumbersMissingOrRefused) {
       {"1.", false, CellKind::number, 1.0},
       {"+1e-3", false, CellKind::number, 0.001},
       {"-2E+2", false, CellKind::number, -200.0},
+      {"1e-3", false, CellKind::number, 0.001},
+      {"2E+2", false, CellKind::number, 200.0},
+      // Beyond 40 significant digits, rounded as the whole number asks: just above the
+      // midpoint between 1 and the next double, its exact midpoint, 2^53 + 1 + 10^-32, and
+      // just above half the smallest subnormal.
+      {"1.000000000000000111022302462515654042363166809082031251", false, CellKind::number, 1.0000000000000002},
+      {"1.00000000000000011102230246251565404236316680908203125", false, CellKind::number, 1.0},
+      {"9007199254740993.00000000000000000000000000000001", false, CellKind::number, 9007199254740994.0},
+      {"2.4703282292062327208828439643411068618252990130716238221279284125033775363510437593264991818081799619e-324",
+       false, CellKind::number, 5e-324},
       {"0,75", true, CellKind::number, 0.75},
       {"0.75", true, CellKind::number, 0.75},
       {"0.1000000000000000055511151231257827", false, CellKind::number, 0.1},

@@ -1,0 +1,46 @@
+#include "exchange/input/calibration_thresholds.h"
+
+#include <vector>
+
+#include "driver/diagnostics.h"
+#include "exchange/column_names.h"
+#include "exchange/number_text.h"
+
+namespace morvit {
+
+ThresholdsRead read_thresholds(std::string_view text) {
+  std::vector<std::string_view> parts;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    parts.push_back(trimmed(text.substr(0, comma)));
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (parts.size() != 3) {
+    return {std::nullopt, std::to_string(parts.size()) + (parts.size() == 1 ? " threshold" : " thresholds") +
+                              "; a calibration takes three: exclusion, crossover, inclusion (E,C,I)"};
+  }
+  double values[3] = {};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const CellValue cell = read_cell(parts[i], false);
+    if (cell.kind != CellKind::number) {
+      return {std::nullopt, "the threshold " + quoted_text(parts[i]) +
+                                (cell.kind == CellKind::too_large ? " is too large for a number" : " is not a number")};
+    }
+    values[i] = cell.value;
+  }
+  const CalibrationThresholds thresholds{values[0], values[1], values[2]};
+  if (!strictly_monotone(thresholds)) {
+    return {std::nullopt,
+            "the thresholds are not strictly monotone: the crossover must lie strictly between the exclusion and the "
+            "inclusion threshold (E < C < I for an increasing set, E > C > I for a decreasing one)"};
+  }
+  return {thresholds, {}};
+}
+
+std::string calibration_words(const CalibrationThresholds& thresholds) {
+  return calibration_suffix(number_text(thresholds.exclusion), number_text(thresholds.crossover),
+                            number_text(thresholds.inclusion));
+}
+
+}  // namespace morvit

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "measures/calibration.h"
+
+namespace morvit {
+
+// The thresholds of --calibrate NAME=E,C,I, read from the text after the '='.
+struct ThresholdsRead {
+  std::optional<CalibrationThresholds> thresholds;
+  std::string problem;  // when there are none: what is wrong, in words
+};
+
+// Three numbers separated by commas (decimal points only: the commas separate), strictly
+// monotone either way: exclusion < crossover < inclusion or exclusion > crossover > inclusion.
+ThresholdsRead read_thresholds(std::string_view text);
+
+// What the comment line naming a calibrated column adds to the name: ", CALIBRATED 400/550/900".
+std::string calibration_words(const CalibrationThresholds& thresholds);
+
+}  // namespace morvit

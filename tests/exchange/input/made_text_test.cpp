@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "exchange/input/command_file_maker.h"
+#include "exchange/number_text.h"
+
+// The command file's text as the maker makes it in memory, without files or processes.
+namespace morvit {
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> split(std::string_view text, char at) {
+  std::vector<std::string> parts;
+  for (;;) {
+    const std::size_t end = text.find(at);
+    parts.emplace_back(text.substr(0, end));
+    if (end == std::string_view::npos) return parts;
+    text.remove_prefix(end + 1);
+  }
+}
+
+MakerOptions options_for(const std::string& outcome, const std::string& factors,
+                         const std::vector<CalibrateOption>& calibrations = {}) {
+  MakerOptions options;
+  options.data_file = "data.csv";
+  options.outcome = outcome;
+  options.factors = split(factors, ',');
+  options.calibrations = calibrations;
+  return options;
+}
+
+// The rows of values between DAT and FIN of a made command file.
+std::vector<std::vector<double>> data_rows(const std::string& text) {
+  std::vector<std::vector<double>> rows;
+  bool data = false;
+  for (const std::string& line : split(text, '\n')) {
+    if (line.starts_with("DAT")) {
+      data = true;
+    } else if (line == "FIN" || line == "WEI") {
+      break;
+    } else if (data) {
+      rows.emplace_back();
+      for (const std::string& value : split(line, ' ')) rows.back().push_back(read_cell(value, false).value);
+    }
+  }
+  return rows;
+}
+
+// The raw Lipset data calibrated with the published thresholds give the published
+// memberships to two decimals: the four conditions whose thresholds are published, and the
+// outcome and government stability with the thresholds of the examples (survival index -9,
+// 0, 10; cabinets 15, 9.5, 5, a decreasing set). Poland's published stability is 0 with the
+// fewest cabinets of all (0): no calibration that falls with the number of cabinets gives it.
+TEST(MadeText, RawLipsetDataCalibrateToThePublishedMemberships) {
+  const std::string raw = read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_raw.csv");
+  const std::vector<std::string> published = split(read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_democracy.csv"), '\n');
+  MakerOptions options = options_for("SURVIVED", "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE",
+                                     {{"DEVELOPED", "400,550,900"},
+                                      {"URBAN", "25,50,65"},
+                                      {"LITERATE", "50,75,90"},
+                                      {"INDUSTRIAL", "20,30,40"},
+                                      {"SURVIVED", "-9,0,10"},
+                                      {"UNSTABLE", "15,9.5,5"}});
+  options.cases = "CASE";
+  std::ostringstream err;
+  const MadeCommandFile made = make_from_csv(raw, options, "lipset_1959_raw.csv", err);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_NE(made.text.find("COM    OUTCOME = SURVIVED, CALIBRATED -9/0/10\n"
+                           "COM    A = DEVELOPED, CALIBRATED 400/550/900\n"
+                           "COM    B = URBAN, CALIBRATED 25/50/65\n"
+                           "COM    C = LITERATE, CALIBRATED 50/75/90\n"
+                           "COM    D = INDUSTRIAL, CALIBRATED 20/30/40\n"
+                           "COM    E = UNSTABLE, CALIBRATED 15/9.5/5\n"),
+            std::string::npos)
+      << made.text;
+  const std::vector<std::vector<double>> rows = data_rows(made.text);
+  ASSERT_EQ(rows.size(), 18U);
+  // Calibrated first, then negated: breakdown is 1 - survival.
+  options.outcome = "~SURVIVED";
+  const MadeCommandFile negated = make_from_csv(raw, options, "lipset_1959_raw.csv", err);
+  EXPECT_NE(negated.text.find("COM    OUTCOME = ~SURVIVED, CALIBRATED -9/0/10\n"), std::string::npos);
+  const std::vector<std::vector<double>> breakdown = data_rows(negated.text);
+  ASSERT_EQ(breakdown.size(), 18U);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    // CASE,SURVIVED,DEVELOPED,URBAN,LITERATE,INDUSTRIAL,STABLE: the columns of the made
+    // rows in the same order.
+    const std::vector<std::string> row = split(published[i + 1], ',');
+    ASSERT_EQ(rows[i].size(), 6U);
+    for (std::size_t j = 0; j < 6; ++j) {
+      if (row[0] == "Poland" && j == 5) continue;
+      EXPECT_NEAR(rows[i][j], std::stod(row[j + 1]), 0.005) << row[0] << ", column " << j;
+      EXPECT_EQ(std::round(rows[i][j] * 100) / 100, std::stod(row[j + 1])) << row[0] << ", column " << j;
+    }
+    EXPECT_EQ(breakdown[i][0], 1.0 - rows[i][0]) << row[0];
+  }
+  EXPECT_EQ(made.case_names.front(), "Austria");
+}
+
+// What R, pandas and spreadsheets put around the table: R's row names in a first column
+// without a name, Excel's line that names the separator.
+TEST(MadeText, ReadsTheHabitsOfRAndSpreadsheets) {
+  struct Habit {
+    const char* what;
+    std::string csv;
+    std::string cases;  // --cases
+    std::string comments_and_data;
+    std::vector<std::string> names;
+  };
+  const std::string data = "DAT   2 1\n0.1 0.2\n0.5 0.25\nFIN\n";
+  const std::vector<Habit> habits = {
+      {"R's write.csv: row names", "\"\",\"y\",\"a\"\n\"Austria\",0.1,0.2\n\"Belgium\",0.5,0.25\n", "",
+       "COM    OUTCOME = y\nCOM    A = a\nCOM    CASES = (row names)\n" + data, {"Austria", "Belgium"}},
+      {"--cases names another column than the row names", ",y,a,name\n1,0.1,0.2,Austria\n2,0.5,0.25,Belgium\n", "name",
+       "COM    OUTCOME = y\nCOM    A = a\nCOM    CASES = name\n" + data, {"Austria", "Belgium"}},
+      {"Excel's separator line", "sep=;\r\ny;a\r\n0,1;0,2\r\n0,5;0,25\r\n", "", "COM    OUTCOME = y\nCOM    A = a\n" + data, {}},
+      {"Excel's separator line, a tab", "SEP=\t\ny\ta\n0.1\t0.2\n0.5\t0.25\n", "", "COM    OUTCOME = y\nCOM    A = a\n" + data, {}},
+      {"a header whose first name begins with sep=", "sep=x,y,a\n9,0.1,0.2\n9,0.5,0.25\n", "",
+       "COM    OUTCOME = y\nCOM    A = a\n" + data, {}},
+  };
+  for (const Habit& habit : habits) {
+    MakerOptions options = options_for("y", "a");
+    options.cases = habit.cases;
+    std::ostringstream err;
+    const MadeCommandFile made = make_from_csv(habit.csv, options, "data.csv", err);
+    EXPECT_EQ(err.str(), "") << habit.what;
+    EXPECT_EQ(made.text, "COM    DATA: data.csv (2 CASES)\n" + habit.comments_and_data) << habit.what;
+    EXPECT_EQ(made.case_names, habit.names) << habit.what;
+  }
+}
+
+// A name is cut only where its comment line ends: a factor's "A = " leaves 69 of the 73
+// characters, "OUTCOME = " and "WEIGHTS = " 63, "CASES = " 65, each less the calibration's
+// words; a calibrated name is cut so that the thresholds stay whole.
+TEST(MadeText, NamesAreCutOnlyWhereTheirCommentLineEnds) {
+  struct Name {
+    std::string role;
+    std::size_t length;
+    bool calibrated;
+    bool cut;
+  };
+  const std::vector<Name> names = {
+      {"--factors", 69, false, false}, {"--factors", 70, false, true},  {"--outcome", 63, false, false},
+      {"--outcome", 64, false, true},  {"--weights", 63, false, false}, {"--weights", 64, false, true},
+      {"--cases", 65, false, false},   {"--cases", 66, false, true},    {"--factors", 51, true, false},
+      {"--factors", 52, true, true},   {"--outcome", 45, true, false},  {"--outcome", 46, true, true},
+  };
+  const std::string suffix = ", CALIBRATED 1/2/3";  // 18 characters
+  for (const Name& name : names) {
+    const std::string long_name(name.length, 'N');
+    MakerOptions options = options_for("y", "a");
+    std::string y = "y", a = "a";
+    if (name.role == "--outcome") y = options.outcome = long_name;
+    if (name.role == "--factors") a = options.factors[0] = long_name;
+    if (name.role == "--weights") options.weights = long_name;
+    if (name.role == "--cases") options.cases = long_name;
+    if (name.calibrated) options.calibrations = {{long_name, "1,2,3"}};
+    const std::string header = y + "," + a + "," + (options.weights.empty() ? "w" : options.weights) + "," +
+                               (options.cases.empty() ? "c" : options.cases) + "\n";
+    std::ostringstream err;
+    const MadeCommandFile made = make_from_csv(header + "0.5,0.5,1,x\n", options, "data.csv", err);
+    const std::string what = name.role + " " + std::to_string(name.length) + (name.calibrated ? " calibrated" : "");
+    EXPECT_EQ(err.str().find("is too long for its comment line") != std::string::npos, name.cut) << what << ": " << err.str();
+    for (const std::string& line : split(made.text, '\n')) {
+      EXPECT_LE(line.size(), 80U) << what;
+      if (name.calibrated && line.find(long_name.substr(0, 10)) != std::string::npos) {
+        EXPECT_TRUE(line.ends_with(suffix)) << what << ": " << line;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvit
