@@ -28,7 +28,7 @@ install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONE
 # The notes to read first and the licence, in the documentation directory. An archive
 # (the .tar.gz) carries them at its top instead, where its user looks first: component
 # "archive_top", which only the packaging installs.
-set(MORVIT_NOTES ${PROJECT_SOURCE_DIR}/packaging/README-first.txt ${PROJECT_SOURCE_DIR}/LICENSE)
+set(MORVIT_NOTES ${PROJECT_SOURCE_DIR}/packaging/README-first.txt ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CITATION.cff)
 install(FILES ${MORVIT_NOTES} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT notes)
 if(NOT WIN32)
   install(FILES ${MORVIT_NOTES} DESTINATION . COMPONENT archive_top EXCLUDE_FROM_ALL)
