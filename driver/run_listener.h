@@ -26,6 +26,9 @@ class RunListener {
   virtual ~RunListener() = default;
   // A COM line: the 73 characters of columns 8 to 80, in capitals, as echoed to the report.
   virtual void comment(std::string_view /*text*/) {}
+  // A warning as told on standard error, without the leading "morvit: "
+  // ("run.cmd:5:9: warning: ...").
+  virtual void warning(std::string_view /*line*/) {}
   // At FIN, before the summary and the table are written.
   virtual void results(const RunResults& /*results*/) {}
   // Receives the rows of the table, if the run writes one.
