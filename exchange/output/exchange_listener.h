@@ -15,6 +15,7 @@ struct ExchangeOptions {
   std::string cases_csv;     // --cases-csv FILE
   std::string html;          // --html FILE
   std::string names;         // --names LIST
+  double level = 0.05;       // --level P: the level of the table CSV's critical measurement error
   bool quiet = false;        // no warnings
   bool any_output() const { return !table_csv.empty() || !cases_csv.empty() || !html.empty(); }
 };
@@ -34,6 +35,7 @@ class ExchangeListener : public RunListener, private TableObserver {
   ExchangeListener(ExchangeOptions options, std::ostream& err);
 
   void comment(std::string_view text) override;
+  void warning(std::string_view line) override;
   void results(const RunResults& results) override;
   TableObserver* table_observer() override { return this; }
   void finished(bool table_written) override;
