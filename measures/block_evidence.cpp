@@ -175,8 +175,8 @@ template <class Lanes, int Count>
 }
 
 template <class Lanes>
-[[gnu::always_inline]] inline void walk_blocks(const std::vector<BlockColumns>& blocks, const ChunkValues& c,
-                                               int cases, std::vector<BlockLanes>& sums) {
+[[gnu::always_inline]] inline void walk_blocks(const std::vector<BlockColumns>& blocks, const ChunkValues& c, int cases,
+                                               std::vector<BlockLanes>& sums) {
   for (std::size_t k = 0; k < blocks.size(); ++k) {
     const BlockColumns& b = blocks[k];
     switch (b.count) {
@@ -191,8 +191,7 @@ template <class Lanes>
   }
 }
 
-void walk_all(const std::vector<BlockColumns>& blocks, const ChunkValues& c, int cases,
-              std::vector<BlockLanes>& sums) {
+void walk_all(const std::vector<BlockColumns>& blocks, const ChunkValues& c, int cases, std::vector<BlockLanes>& sums) {
   walk_blocks<TwoLanes>(blocks, c, cases, sums);
 }
 
@@ -297,8 +296,8 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
     FitSums fit[lanes];
     BlockEvidence& e = evidence[places[k]];
     for (int lane = 0; lane < lanes; ++lane) {
-      fit[lane] = {s.x[lane],     sum_y[lane],        s.both[lane],  s.both_not_y[lane],
-                   s.not_x[lane], s.not_both[lane], s.either[lane]};
+      fit[lane] = {
+          s.x[lane], sum_y[lane], s.both[lane], s.both_not_y[lane], s.not_x[lane], s.not_both[lane], s.either[lane]};
       e.above.cases += s.above[lane];
       e.below.cases += s.below[lane];
       e.above.farthest = std::max(e.above.farthest, s.farthest_above[lane]);

@@ -16,8 +16,13 @@ FitSums combine_lanes(const FitSums (&lanes)[fit_sum_lanes]) {
     return (lanes[0].*sum + lanes[1].*sum) + (lanes[2].*sum + lanes[3].*sum);
   };
   FitSums s;
-  for (double FitSums::*sum : {&FitSums::x, &FitSums::y, &FitSums::both, &FitSums::both_not_y, &FitSums::not_x,
-                               &FitSums::not_both, &FitSums::either}) {
+  for (double FitSums::*sum : {&FitSums::x,
+                               &FitSums::y,
+                               &FitSums::both,
+                               &FitSums::both_not_y,
+                               &FitSums::not_x,
+                               &FitSums::not_both,
+                               &FitSums::either}) {
     s.*sum = combined(sum);
   }
   return s;

@@ -41,7 +41,8 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
     for (const std::string& field : header) ++uses[in_small_letters(field)];
     changed = false;
     for (std::size_t j = 0; j < columns; ++j) {
-      if (by_name[j] && (uses[in_small_letters(header[3 + 2 * j])] > 1 || uses[in_small_letters(header[4 + 2 * j])] > 1)) {
+      if (by_name[j] &&
+          (uses[in_small_letters(header[3 + 2 * j])] > 1 || uses[in_small_letters(header[4 + 2 * j])] > 1)) {
         by_name[j] = false;
         changed = true;
       }

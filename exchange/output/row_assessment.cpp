@@ -17,7 +17,8 @@ std::vector<double> levels_shown(double level) {
 
 void assess_rows(RunRecord& run) {
   const auto cases = static_cast<std::size_t>(run.case_count);
-  const bool have_data = run.case_count >= 0 && run.x.size() == (static_cast<std::size_t>(run.factor_count) + 1) * cases &&
+  const bool have_data = run.case_count >= 0 &&
+                         run.x.size() == (static_cast<std::size_t>(run.factor_count) + 1) * cases &&
                          run.z.size() == run.x.size() && run.w.size() == cases;
   const CaseColumns data{run.case_count, run.factor_count, run.x, run.z, run.w};
   // The blocks in the order of their hypothesis rows, which follow one another.

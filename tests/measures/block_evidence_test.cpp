@@ -1,3 +1,5 @@
+#include "measures/block_evidence.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "measures/block_evidence.h"
 #include "measures/block_membership.h"
 #include "measures/fit_measures.h"
 
@@ -45,11 +46,7 @@ TEST(FitMeasures, RatiosOfTheWeightedSums) {
        {0.4, 0.9, 0.3, -0.1},
        {1, 2, 1, 0.5},
        {2.1 / 2.9, 0.84, 1.4 / 2.2, 0.84, 2.1 / 2.9, 2.0 / 3.0, 2.1 / 3.3}},
-      {"X 0 everywhere",
-       {0.0, -0.5},
-       {0.5, 1.0},
-       {1, 1},
-       {nan, 0.0, nan, 0.0, nan, 1.0, 0.0}},
+      {"X 0 everywhere", {0.0, -0.5}, {0.5, 1.0}, {1, 1}, {nan, 0.0, nan, 0.0, nan, 1.0, 0.0}},
       {"X and Y 1 everywhere", {1.0, 1.0}, {1.0, 1.0}, {1, 1}, {1.0, 1.0, 1.0, 1.0, 1.0, nan, 1.0}},
       {"no cases", {}, {}, {}, no_fit_measures()},
   };
@@ -80,7 +77,8 @@ Data awkward_data(int cases, int factors) {
     const double u = next();
     d.w.push_back(u < 0.1 ? 0.0 : u < 0.15 ? -1.5 : u < 0.4 ? 0.25 + u : 1.0);
     for (int j = 0; j <= factors; ++j) {
-      const std::size_t at = static_cast<std::size_t>(j) * static_cast<std::size_t>(cases) + static_cast<std::size_t>(i);
+      const std::size_t at =
+          static_cast<std::size_t>(j) * static_cast<std::size_t>(cases) + static_cast<std::size_t>(i);
       const double v = next();
       d.x[at] = v < 0.05 ? -0.2 : v > 0.95 ? 1.2 : v;
       d.z[at] = 4.0 * v - 2.0;

@@ -1,10 +1,11 @@
+#include "measures/critical_mer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "distributions/distributions.h"
-#include "measures/critical_mer.h"
 #include "measures/f_upper_point.h"
 
 namespace morvit {
@@ -28,10 +29,10 @@ struct PointCase {
 // fractional weights of single factors (0.3 and 2.5), denominators from 1 up; levels from
 // the usual ones to far tails and beyond the median.
 const PointCase kPoints[] = {
-    {1, 1, 0.05},        {1, 12, 0.05},     {3, 12, 0.01},       {9, 18, 0.1},         {18, 18, 0.05},
-    {2, 10, 0.05},       {0.3, 18, 0.05},   {0.3, 18, 0.01},     {2.5, 43, 0.1},       {46.5, 43, 0.05},
-    {1, 100000, 0.05},   {100000, 1, 0.05}, {79914, 178015, 0.01}, {178016, 178015, 0.1}, {5, 3, 1e-6},
-    {12, 7, 0.5},        {4, 40, 0.9},      {0.01, 2, 0.05},     {1500, 2, 0.001},     {2, 2, 0.999},
+    {1, 1, 0.05},      {1, 12, 0.05},     {3, 12, 0.01},         {9, 18, 0.1},          {18, 18, 0.05},
+    {2, 10, 0.05},     {0.3, 18, 0.05},   {0.3, 18, 0.01},       {2.5, 43, 0.1},        {46.5, 43, 0.05},
+    {1, 100000, 0.05}, {100000, 1, 0.05}, {79914, 178015, 0.01}, {178016, 178015, 0.1}, {5, 3, 1e-6},
+    {12, 7, 0.5},      {4, 40, 0.9},      {0.01, 2, 0.05},       {1500, 2, 0.001},      {2, 2, 0.999},
 };
 
 // The point puts the program's own tail at alpha, and the critical measurement error puts

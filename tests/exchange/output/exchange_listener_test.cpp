@@ -1,10 +1,10 @@
+#include "exchange/output/exchange_listener.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "exchange/output/exchange_listener.h"
 
 // What the listener keeps in the run record for the page beside what it writes: the levels
 // of P with the run's own, each row's numerator degrees of freedom, and every warning the
@@ -43,10 +43,11 @@ TEST(ExchangeListener, KeepsLevelsDegreesOfFreedomAndWarnings) {
   run.warning("run.cmd:4:1: warning: the weight -1 is below 0");
   run.finished(false);
   EXPECT_EQ(listener.record().rows.at(0).dfn, 2.5);
-  EXPECT_EQ(listener.record().warnings,
-            (std::vector<std::string>{
-                "run.cmd:4:1: warning: the weight -1 is below 0",
-                "run.cmd: warning: the run ended without a table (see the report); the files asked for say only that"}));
+  EXPECT_EQ(
+      listener.record().warnings,
+      (std::vector<std::string>{
+          "run.cmd:4:1: warning: the weight -1 is below 0",
+          "run.cmd: warning: the run ended without a table (see the report); the files asked for say only that"}));
   EXPECT_EQ(err.str(), "morvit: " + listener.record().warnings[1] + "\n");
 }
 
