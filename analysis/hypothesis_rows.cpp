@@ -23,7 +23,7 @@ double HypothesisRows::upper_tail(double f, double numerator_df) const {
 }
 
 void HypothesisRows::write_row(std::string_view block, bool labelled, RowKind kind, std::string_view hypothesis,
-                               double ssd, std::int32_t df, double msd, double f, double p) {
+                               double ssd, std::int32_t df, double msd, double f, double p, double dfn) {
   static const Format labelled_layout("(1X,A10,A15,F12.4,I10,3F10.4)");
   static const Format unlabelled_layout("(11X,A15,F12.4,I10,3F10.4)");
   if (labelled) {
@@ -31,7 +31,7 @@ void HypothesisRows::write_row(std::string_view block, bool labelled, RowKind ki
   } else {
     write_formatted(report_, unlabelled_layout, {hypothesis, ssd, df, msd, f, p});
   }
-  if (observer_ != nullptr) observer_->row({block, kind, hypothesis, ssd, df, msd, f, p, true});
+  if (observer_ != nullptr) observer_->row({block, kind, hypothesis, ssd, df, msd, f, p, true, dfn});
 }
 
 void HypothesisRows::omit_row(std::string_view block, RowKind kind, std::string_view hypothesis, double ssd,
@@ -47,7 +47,7 @@ void HypothesisRows::write_factor_rows(std::string_view label, const PartitionSu
     const double msd = ssd / weight;
     const double f = msd / expected_msd_;
     write_row(label, kind == RowKind::necessary, kind, hypothesis, ssd, nearest_int(weight), msd, f,
-              upper_tail(f, weight));
+              upper_tail(f, weight), weight);
   };
   row(RowKind::necessary, "NECESSARY", sums.ssd_above, sums.weight_above);
   row(RowKind::sufficient, "SUFFICIENT", sums.ssd_below, sums.weight_below);
@@ -62,7 +62,7 @@ void HypothesisRows::write_combination_rows(std::string_view label, const Partit
     const double df_real = static_cast<double>(df);
     const double f = (ssd / df_real) / expected_msd_;
     write_row(label, kind == RowKind::necessary, kind, hypothesis, df_real * f * expected_msd_, df, f * expected_msd_,
-              f, upper_tail(f, df_real));
+              f, upper_tail(f, df_real), df_real);
   };
   row(RowKind::necessary, "NECESSARY", sums.ssd_above, sums.weight_above);
   row(RowKind::sufficient, "SUFFICIENT", sums.ssd_below, sums.weight_below);
@@ -76,7 +76,7 @@ void HypothesisRows::write_comparison_row(std::string_view block, std::string_vi
   const double p = upper_tail(f, numerator_df);
   write_formatted(report_, comparison, {label, f, p});
   if (observer_ != nullptr) {
-    observer_->row({block, RowKind::comparison, label, not_printed, 0, not_printed, f, p, true});
+    observer_->row({block, RowKind::comparison, label, not_printed, 0, not_printed, f, p, true, numerator_df});
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace morvit {
@@ -22,6 +23,10 @@ struct TableRow {
   double f = 0.0;
   double p = 0.0;
   bool printed = true;
+  // The numerator degrees of freedom that P was computed with: the partition weight itself
+  // for a single factor, the rounded DF for a combination, the combination's NEC AND SUFF
+  // DF for a comparison row; NaN where no P was computed (the baseline, rows left out).
+  double dfn = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Receives every row of the table in the order of the table, as it is written.

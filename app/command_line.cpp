@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "exchange/number_text.h"
+
 namespace morvit {
 namespace {
 
@@ -27,12 +29,24 @@ CommandLine usage_error(std::string problem) {
   return line;
 }
 
+// The value of --level: a number strictly between 0 and 1, or what is wrong with it.
+bool read_level(std::string_view text, double& level, std::string& problem) {
+  const CellValue cell = read_cell(text, false);
+  if (cell.kind == CellKind::number && cell.value > 0.0 && cell.value < 1.0) {
+    level = cell.value;
+    return true;
+  }
+  problem = "option --level needs a level of P between 0 and 1 (such as 0.05), not \"" + std::string(text) + "\"";
+  return false;
+}
+
 }  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine line;
   bool options_seen = false;
   std::vector<std::string_view> given;  // the options with a value met so far
+  bool level_seen = false;
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -64,6 +78,20 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
       line.mode = CommandLine::Mode::make_command_file;
       line.maker_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
       return line;
+    }
+    if (argument == "--level" || argument.starts_with("--level=")) {
+      if (level_seen) return usage_error("option --level given twice");
+      level_seen = true;
+      std::string value;
+      if (argument == "--level") {
+        if (i + 1 >= arguments.size()) return usage_error("option --level needs a level of P");
+        value = arguments[++i];
+      } else {
+        value = argument.substr(std::string_view("--level=").size());
+      }
+      std::string problem;
+      if (!read_level(value, line.level, problem)) return usage_error(problem);
+      continue;
     }
     const ValueOption* known = nullptr;
     std::string value;

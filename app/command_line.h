@@ -28,6 +28,8 @@ struct CommandLine {
   std::string cases_csv;
   std::string html;
   std::string names;
+  // --level P: the level of P of the table CSV's critical measurement error, 0 < P < 1.
+  double level = 0.05;
 
   // --make-command-file: every argument from its value on, for the converter to read.
   std::vector<std::string> maker_arguments;

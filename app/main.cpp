@@ -26,6 +26,7 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   outputs.cases_csv = line.cases_csv;
   outputs.html = line.html;
   outputs.names = line.names;
+  outputs.level = line.level;
   outputs.quiet = line.quiet;
   if (!outputs.any_output()) {
     if (!line.names.empty() && !line.quiet) {

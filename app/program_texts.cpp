@@ -28,6 +28,8 @@ std::string help_text() {
          "      --cases-csv FILE also write every case's scores and z-scores to FILE as CSV\n"
          "      --html FILE      also write the report as an HTML page with X-Y plots to FILE\n"
          "      --names LIST     the column names behind the factor letters, comma-separated\n"
+         "      --level P        the level of P of the critical measurement error in the\n"
+         "                       table CSV (0 < P < 1; default 0.05)\n"
          "  --                   end of options: the next argument is the command file\n"
          "\n"
          "Making a command file from a CSV file (written to standard output or to -o FILE):\n"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver/platform.h"
+#include "driver/run_listener.h"
 
 namespace morvit {
 namespace {
@@ -109,7 +110,12 @@ void Diagnostics::warning(WarningKind kind, FilePosition where, std::string_view
   if (quiet_) return;
   ++warnings_;
   if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
-  platform::write_standard_error(diagnostic(file_, where.line, where.column, Severity::warning, what) + "\n");
+  show_warning(diagnostic(file_, where.line, where.column, Severity::warning, what));
+}
+
+void Diagnostics::show_warning(const std::string& line) {
+  platform::write_standard_error(line + "\n");
+  if (listener_ != nullptr) listener_->warning(std::string_view(line).substr(std::string_view("morvit: ").size()));
 }
 
 void Diagnostics::notice(WarningKind kind, std::string_view what) {
@@ -124,9 +130,8 @@ void Diagnostics::report_hidden_warnings() {
   for (std::size_t kind = 0; kind < warning_kinds; ++kind) {
     const int hidden = per_kind_[kind] - shown_per_kind;
     if (hidden <= 0) continue;
-    platform::write_standard_error(
-        diagnostic(file_, 0, 0, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown") +
-        "\n");
+    show_warning(
+        diagnostic(file_, 0, 0, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown"));
   }
 }
 

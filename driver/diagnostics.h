@@ -9,6 +9,8 @@
 
 namespace morvit {
 
+class RunListener;
+
 enum class Severity { error, warning };
 
 // One message in the program's form, without its line end:
@@ -41,7 +43,9 @@ class Diagnostics {
   static constexpr int shown_per_kind = 3;
 
   Diagnostics() = default;
-  Diagnostics(std::string file, bool quiet) : file_(std::move(file)), quiet_(quiet) {}
+  // Every warning shown is passed on to `listener` too, when one is given.
+  Diagnostics(std::string file, bool quiet, RunListener* listener = nullptr)
+      : file_(std::move(file)), quiet_(quiet), listener_(listener) {}
 
   // "FILE:LINE:COLUMN", the place of a message.
   std::string place(FilePosition where) const;
@@ -61,8 +65,11 @@ class Diagnostics {
   int warnings_met() const { return met_; }
 
  private:
+  void show_warning(const std::string& line);
+
   std::string file_;
   bool quiet_ = false;
+  RunListener* listener_ = nullptr;
   int errors_ = 0;
   int warnings_ = 0;
   int met_ = 0;

@@ -66,7 +66,6 @@ std::string counted(int count, const char* noun) {
 // After a run with errors or warnings, one line on standard error says where its report
 // went and what it holds.
 void report_outcome(RunContext& run) {
-  run.diagnostics.report_hidden_warnings();
   const int errors = run.error_count;
   const int warnings = run.diagnostics.warnings();
   if (errors == 0 && warnings == 0) return;
@@ -96,6 +95,8 @@ int run(RunContext& run, ReportFile& console) {
   }
   write_trailer(run.report, read_stamp(), run.error_count, run.warning_count);
   run.report.close();
+  // Before the outputs are written, so that they hold these lines among the warnings.
+  run.diagnostics.report_hidden_warnings();
   run.listener->finished(end == LoopEnd::finished);
   report_outcome(run);
   return 0;
@@ -139,7 +140,7 @@ int run_morvit(const RunOptions& options) {
     std::unique_ptr<ByteSource> source = platform::command_file_source(file);
     context = std::make_unique<RunContext>(CommandFile(std::move(source)));
     context->command_name = file_name_of(field);
-    context->diagnostics = Diagnostics(context->command_name, options.quiet);
+    context->diagnostics = Diagnostics(context->command_name, options.quiet, options.listener);
     context->command_identity = identity;
     context->listener = options.listener != nullptr ? options.listener : &no_listener;
     // A mistyped name makes an empty command file, which the report then calls an end of

@@ -29,6 +29,9 @@ class RunListener {
   virtual void comment(std::string_view /*text*/) {}
   // A report file the run has opened to write into (morvit.out, fort.6, a file named by OUT).
   virtual void report_file(std::string_view /*name*/, const platform::FileIdentity& /*identity*/) {}
+  // A warning as told on standard error, without the leading "morvit: "
+  // ("run.cmd:5:9: warning: ...").
+  virtual void warning(std::string_view /*line*/) {}
   // At FIN, before the summary and the table are written.
   virtual void results(const RunResults& /*results*/) {}
   // Receives the rows of the table, if the run writes one.

@@ -1,14 +1,61 @@
 #include "exchange/output/cases_csv.h"
 
+#include <algorithm>
+#include <map>
+
 #include "exchange/output/csv_fields.h"
 
 namespace morvit {
+namespace {
+
+std::string in_small_letters(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> cases_csv_header(const RunRecord& run) {
+  const auto columns = static_cast<std::size_t>(std::max(run.factor_count, 0)) + 1;
+  std::vector<std::string> named(columns);
+  std::vector<std::string> fallback(columns);
+  for (std::size_t j = 0; j < columns; ++j) {
+    named[j] = j == 0 ? run.names.outcome : j <= run.names.factors.size() ? run.names.factors[j - 1] : "";
+    fallback[j] = j == 0 ? std::string("outcome") : std::string(1, static_cast<char>('A' + j - 1));
+  }
+  // Names give way to letters until no two fields are alike; letters and the fixed fields
+  // never clash with one another, so this ends after at most one round per column.
+  std::vector<bool> by_name(columns);
+  for (std::size_t j = 0; j < columns; ++j) by_name[j] = !named[j].empty();
+  std::vector<std::string> header;
+  for (bool changed = true; changed;) {
+    header = {"case", "name", "weight"};
+    for (std::size_t j = 0; j < columns; ++j) {
+      const std::string& title = by_name[j] ? named[j] : fallback[j];
+      header.push_back(title);
+      header.push_back(title + "_z");
+    }
+    std::map<std::string, int> uses;
+    for (const std::string& field : header) ++uses[in_small_letters(field)];
+    changed = false;
+    for (std::size_t j = 0; j < columns; ++j) {
+      if (by_name[j] &&
+          (uses[in_small_letters(header[3 + 2 * j])] > 1 || uses[in_small_letters(header[4 + 2 * j])] > 1)) {
+        by_name[j] = false;
+        changed = true;
+      }
+    }
+  }
+  return header;
+}
 
 void write_cases_csv(std::ostream& out, const RunRecord& run) {
-  out << "case,name,weight,outcome,outcome_z";
-  for (int j = 1; j <= run.factor_count; ++j) {
-    const char letter = static_cast<char>('A' + j - 1);
-    out << ',' << letter << ',' << letter << "_z";
+  const std::vector<std::string> header = cases_csv_header(run);
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    if (i > 0) out << ',';
+    write_csv_text(out, header[i]);
   }
   out << '\n';
   if (run.x.empty()) return;

@@ -7,6 +7,7 @@
 #include "exchange/output/cases_csv.h"
 #include "exchange/diagnostics.h"
 #include "exchange/output/html_page.h"
+#include "exchange/output/row_assessment.h"
 #include "exchange/output_file.h"
 #include "exchange/output/output_names.h"
 #include "exchange/output/table_csv.h"
@@ -28,12 +29,20 @@ bool check_output_names(const ExchangeOptions& options, std::ostream& err) {
 ExchangeListener::ExchangeListener(ExchangeOptions options, std::ostream& err)
     : options_(std::move(options)), err_(err), files_in_use_(options_.command_file) {
   record_.command_file = options_.command_file;
+  record_.level = options_.level;
+  record_.levels = levels_shown(options_.level);
 }
 
 void ExchangeListener::warn(const std::string& file, const std::string& what) {
   ++warnings_;
-  if (!options_.quiet) report(err_, Place{file}, Severity::warning, what);
+  if (options_.quiet) return;
+  report(err_, Place{file}, Severity::warning, what);
+  // Among the run's warnings too, as told after "morvit: ".
+  const std::string line = diagnostic(Place{file}, Severity::warning, what);
+  warning(std::string_view(line).substr(std::string_view("morvit: ").size()));
 }
+
+void ExchangeListener::warning(std::string_view line) { record_.warnings.emplace_back(line); }
 
 void ExchangeListener::comment(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -54,7 +63,7 @@ void ExchangeListener::results(const RunResults& results) {
   record_.damping_factor = results.damping_factor;
   record_.expected_msd = results.expected_msd;
   record_.denominator_df = results.denominator_df;
-  if ((options_.cases_csv.empty() && options_.html.empty()) || results.data == nullptr) return;
+  if (results.data == nullptr) return;
   const auto cases = static_cast<std::size_t>(results.case_count);
   const auto columns = static_cast<std::size_t>(results.factor_count) + 1;
   record_.x.resize(cases * columns);
@@ -81,6 +90,7 @@ void ExchangeListener::row(const TableRow& row) {
   recorded.f = row.f;
   recorded.p = row.p;
   recorded.printed = row.printed;
+  recorded.dfn = row.dfn;
 }
 
 void ExchangeListener::take_case_names() {
@@ -121,6 +131,7 @@ void ExchangeListener::finished(bool table_written) {
   record_.reached_table = record_.reached_table && table_written;
   take_case_names();
   take_listed_names();
+  if (record_.reached_table) assess_rows(record_);
   if (!record_.reached_table) {
     warn(options_.command_file,
          "the run ended without a table (see the report); the files asked for say only that");

@@ -16,6 +16,7 @@ struct ExchangeOptions {
   std::string cases_csv;     // --cases-csv FILE
   std::string html;          // --html FILE
   std::string names;         // --names LIST
+  double level = 0.05;       // --level P: the level of the table CSV's critical measurement error
   bool quiet = false;        // no warnings
   bool any_output() const { return !table_csv.empty() || !cases_csv.empty() || !html.empty(); }
   // The outputs asked for, in the order they are written.
@@ -36,6 +37,7 @@ class ExchangeListener : public RunListener, private TableObserver {
 
   void comment(std::string_view text) override;
   void report_file(std::string_view name, const platform::FileIdentity& identity) override;
+  void warning(std::string_view line) override;
   void results(const RunResults& results) override;
   TableObserver* table_observer() override { return this; }
   void finished(bool table_written) override;

@@ -1,11 +1,27 @@
 #include "exchange/output/table_csv.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
+#include <limits>
+
 #include "exchange/output/csv_fields.h"
 
 namespace morvit {
+namespace {
+
+// The row's critical measurement error at the run's level, or NaN where it has none.
+double critical_mer_at_level(const RecordedRow& row, const RunRecord& run) {
+  const auto level = std::find(run.levels.begin(), run.levels.end(), run.level);
+  const auto index = static_cast<std::size_t>(std::distance(run.levels.begin(), level));
+  return index < row.critical_mer.size() ? row.critical_mer[index] : std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace
 
 void write_table_csv(std::ostream& out, const RunRecord& run) {
-  out << "block,names,hypothesis,SSD,DF,MSD,F,P,omitted\n";
+  out << "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,"
+         "cases_against,critical_mer,cons_suf,cov_suf,pri,cons_nec,cov_nec,ron,coincidence\n";
   for (const RecordedRow& row : run.rows) {
     write_csv_text(out, row.block);
     out << ',';
@@ -15,7 +31,15 @@ void write_table_csv(std::ostream& out, const RunRecord& run) {
     out << ',' << csv_number(row.ssd) << ',';
     if (row.kind != RowKind::comparison) out << row.df;
     out << ',' << csv_number(row.msd) << ',' << csv_number(row.f) << ',' << csv_number(row.p);
-    out << (row.printed ? ",FALSE\n" : ",TRUE\n");
+    out << (row.printed ? ",FALSE," : ",TRUE,");
+    if (row.cases_against >= 0) out << row.cases_against;
+    out << ',' << csv_number(critical_mer_at_level(row, run));
+    const FitMeasures& fit = row.fit;
+    for (const double measure :
+         {fit.cons_suf, fit.cov_suf, fit.pri, fit.cons_nec, fit.cov_nec, fit.ron, fit.coincidence}) {
+      out << ',' << csv_number(measure);
+    }
+    out << '\n';
   }
 }
 

@@ -72,7 +72,15 @@ INSTANTIATE_TEST_SUITE_P(
                       {"morvit.out"}},
         ArgumentsCase{"StrictQuietRunOfAnEmptyFile", {"--strict", "-q", "empty.cmd"}, 3, "", "",
                       {"empty.cmd", "morvit.out"}},
-        ArgumentsCase{"StrictRunWithoutFault", {"--strict", "--", "-odd.cmd"}, 0, "", "", {"morvit.out"}}),
+        ArgumentsCase{"StrictRunWithoutFault", {"--strict", "--", "-odd.cmd"}, 0, "", "", {"morvit.out"}},
+        ArgumentsCase{"Level", {"--level", "0.2", "--level=0.1", "x.cmd"}, 2, "", "option --level given twice",
+                      kUntouched},
+        ArgumentsCase{"LevelOne", {"--level=1", "x.cmd"}, 2, "", "between 0 and 1 (such as 0.05), not \"1\"",
+                      kUntouched},
+        ArgumentsCase{"LevelNotANumber", {"--level", "5%", "x.cmd"}, 2, "", "not \"5%\"\nUsage:", kUntouched},
+        ArgumentsCase{"LevelMissing", {"--level"}, 2, "", "option --level needs a level of P", kUntouched},
+        ArgumentsCase{"LevelOfARun", {"--level", "1e-3", "--table-csv", "t.csv", "--", "-odd.cmd"}, 0, "", "",
+                      {"morvit.out", "t.csv"}}),
     [](const ::testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
 
 bool is_lower(char c) { return c >= 'a' && c <= 'z'; }

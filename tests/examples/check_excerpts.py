@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that the report excerpts quoted in the documentation are real report lines.
 
-    check_excerpts.py ROOT DOCUMENT [DOCUMENT ...]
+    check_excerpts.py [--morvit MORVIT] ROOT DOCUMENT [DOCUMENT ...]
 
 An excerpt is a fenced code block preceded, on the line just before its opening fence, by
 the marker
@@ -12,13 +12,25 @@ naming a stored report relative to ROOT. A line holding only "..." splits the bl
 parts; each part must occur in the report as consecutive lines, the parts in order. Trailing
 blanks are not compared (the report keeps them, text editors may not), and the digits of the
 date and time lines are masked. Every DOCUMENT must hold at least one excerpt.
-Exits 0 when all excerpts match, 1 otherwise.
+
+An excerpt of a file that a run writes beside the report (a table CSV) names the runs:
+
+    <!-- excerpt of lipset.csv written by: morvit --table-csv lipset.csv examples/lipset_democracy.cmd -->
+
+With --morvit, the runs (one or more, joined by " && ", each starting with "morvit") are
+made in an empty directory, every argument that names a file under ROOT taken as that file,
+and the excerpt must be lines of the file named, as above. Without --morvit these excerpts
+are passed over (a build for another system). Exits 0 when all excerpts match, 1 otherwise.
 """
 import os
 import re
+import shlex
+import shutil
+import subprocess
 import sys
+import tempfile
 
-MARKER = re.compile(r'^<!-- excerpt of (\S+) -->\s*$')
+MARKER = re.compile(r'^(\s*)<!-- excerpt of (\S+)(?: written by: (.+?))? -->\s*$')
 CLOCK_LINES = (' SYSTEM DATE AND TIME:', ' MORVIT FINISHED ON')
 
 
@@ -30,20 +42,24 @@ def normal(line):
 
 
 def excerpts(document):
-    """Yields (line number of the marker, report path, lines of the block)."""
+    """Yields (line number of the marker, file name, the runs that write it or None for a
+    stored report, lines of the block). A marker and its block may be indented alike (in a
+    list item); the indentation is not part of the lines."""
     with open(document, encoding='utf-8') as handle:
         lines = handle.read().split('\n')
     number = 0
     while number < len(lines):
         match = MARKER.match(lines[number])
         if match:
+            indent = match.group(1)
             fence = number + 1
-            if fence >= len(lines) or not lines[fence].startswith('```'):
+            if fence >= len(lines) or not lines[fence].startswith(indent + '```'):
                 raise ValueError(f'{document}:{number + 1}: the marker is not followed by a code fence')
             end = fence + 1
-            while end < len(lines) and not lines[end].startswith('```'):
+            while end < len(lines) and not lines[end].startswith(indent + '```'):
                 end += 1
-            yield number + 1, match.group(1), lines[fence + 1:end]
+            block = [line[len(indent):] if line.startswith(indent) else line for line in lines[fence + 1:end]]
+            yield number + 1, match.group(2), match.group(3), block
             number = end
         number += 1
 
@@ -75,17 +91,46 @@ def find(report, part, start):
     return -1, part[longest]
 
 
-def check(root, document):
+def written_lines(morvit, root, name, runs):
+    """The lines of the file `name` that the runs write in an empty directory."""
+    work = tempfile.mkdtemp(prefix='morvit-excerpt-')
+    try:
+        for run in runs.split(' && '):
+            words = shlex.split(run)
+            if not words or words[0] != 'morvit':
+                raise ValueError(f'not a run of morvit: {run!r}')
+            args = [os.path.join(root, word) if os.path.isfile(os.path.join(root, word)) else word
+                    for word in words[1:]]
+            done = subprocess.run([morvit] + args, cwd=work, stdin=subprocess.DEVNULL, capture_output=True,
+                                  timeout=300)
+            if done.returncode != 0:
+                raise ValueError(f'{run!r} ends with status {done.returncode}: {done.stderr.decode(errors="replace")}')
+        with open(os.path.join(work, name), encoding='utf-8') as handle:
+            return [normal(line) for line in handle.read().split('\n')]
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def check(root, document, morvit=None):
     problems = []
     count = 0
-    for line_number, report_name, block in excerpts(document):
+    for line_number, report_name, runs, block in excerpts(document):
         count += 1
-        path = os.path.join(root, report_name)
-        if not os.path.isfile(path):
-            problems.append(f'{document}:{line_number}: {report_name} does not exist')
-            continue
-        with open(path, 'rb') as handle:
-            report = [normal(line) for line in handle.read().decode('ascii').split('\r\n')]
+        if runs is not None:
+            if morvit is None:
+                continue
+            try:
+                report = written_lines(morvit, root, report_name, runs)
+            except (ValueError, OSError, subprocess.SubprocessError) as problem:
+                problems.append(f'{document}:{line_number}: {problem}')
+                continue
+        else:
+            path = os.path.join(root, report_name)
+            if not os.path.isfile(path):
+                problems.append(f'{document}:{line_number}: {report_name} does not exist')
+                continue
+            with open(path, 'rb') as handle:
+                report = [normal(line) for line in handle.read().decode('ascii').split('\r\n')]
         position = 0
         for part in parts(block):
             at, stray = find(report, part, position)
@@ -100,13 +145,17 @@ def check(root, document):
 
 
 def main(argv):
+    morvit = None
+    if argv[:1] == ['--morvit'] and len(argv) > 1:
+        morvit = os.path.abspath(argv[1])
+        argv = argv[2:]
     if len(argv) < 2:
         print(__doc__, file=sys.stderr)
         return 2
-    root = argv[0]
+    root = os.path.abspath(argv[0])
     problems = []
     for document in argv[1:]:
-        problems += check(root, document)
+        problems += check(root, document, morvit)
     if problems:
         print('\n'.join(problems))
         return 1

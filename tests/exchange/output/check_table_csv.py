@@ -6,8 +6,13 @@ omitted, and every printed number is its CSV value edited as the report edits it
     check_table_csv.py MORVIT EXAMPLES_DIR CASES_DIR
 
 The CSV is read with Python's csv module without options, as R's read.csv and pandas'
-read_csv read it: a header line and nine fields a row, numbers that float() takes (Inf,
--Inf), empty fields where there is no number. Exits 0 when every run agrees, 1 otherwise.
+read_csv read it: a header line and eighteen fields a row, numbers that float() takes (Inf,
+-Inf), empty fields where there is no number. The columns after `omitted` are where they
+belong: cases_against a count on every hypothesis row and empty elsewhere, critical_mer
+empty on baseline, comparison and omitted rows and 0 or above elsewhere, the fit measures
+empty on baseline and comparison rows and the same on every hypothesis row of a block
+(their values are checked by check_fit_columns.py). Exits 0 when every run agrees, 1
+otherwise.
 """
 import csv
 import glob
@@ -21,7 +26,9 @@ import tempfile
 
 CSV_NAME = 'morvit-table-check.csv'
 HEADER = ' FACTOR(S)     HYPOTHESIS         SSD        DF       MSD         F         P'
-COLUMNS = ['block', 'names', 'hypothesis', 'SSD', 'DF', 'MSD', 'F', 'P', 'omitted']
+COLUMNS = ['block', 'names', 'hypothesis', 'SSD', 'DF', 'MSD', 'F', 'P', 'omitted',
+           'cases_against', 'critical_mer', 'cons_suf', 'cov_suf', 'pri', 'cons_nec', 'cov_nec', 'ron', 'coincidence']
+FIT_COLUMNS = COLUMNS[11:]
 # The number fields of a row: CSV column, first and last index in the line, edit.
 FIELDS = [('SSD', 26, 38, 'F'), ('DF', 38, 48, 'I'), ('MSD', 48, 58, 'F'), ('F', 58, 68, 'F'), ('P', 68, 78, 'F')]
 
@@ -110,6 +117,27 @@ def compare(report_rows, table, where):
     return len(shown)
 
 
+def check_columns_beside(table, where):
+    """The columns after `omitted` stand on the rows that have them, and only there."""
+    fit_of_block = {}
+    for row in table:
+        what = f'{where}: {row["block"]} {row["hypothesis"]}'
+        hypothesis = row['hypothesis'] in ('NECESSARY', 'SUFFICIENT', 'NEC AND SUFF')
+        if not hypothesis:
+            if any(row[column] != '' for column in ['cases_against', 'critical_mer'] + FIT_COLUMNS):
+                raise Disagreement(f'{what}: values beside a row without a hypothesis')
+            continue
+        if not row['cases_against'].isdigit():
+            raise Disagreement(f'{what}: cases_against {row["cases_against"]!r}')
+        if row['omitted'] == 'TRUE' and row['critical_mer'] != '':
+            raise Disagreement(f'{what}: a critical_mer on a row left out')
+        if row['critical_mer'] != '' and not float(row['critical_mer']) >= 0:
+            raise Disagreement(f'{what}: critical_mer {row["critical_mer"]}')
+        fit = tuple(row[column] for column in FIT_COLUMNS)
+        if fit_of_block.setdefault(row['block'], fit) != fit:
+            raise Disagreement(f'{what}: fit measures {fit}, other rows of the block {fit_of_block[row["block"]]}')
+
+
 def read_table(path, where):
     with open(path, newline='', encoding='utf-8') as handle:
         reader = csv.reader(handle)
@@ -121,12 +149,13 @@ def read_table(path, where):
             if len(fields) != len(COLUMNS):
                 raise Disagreement(f'{where}: CSV row of {len(fields)} fields: {fields}')
             row = dict(zip(COLUMNS, fields))
-            for column in ('SSD', 'MSD', 'F', 'P'):
+            for column in ['SSD', 'MSD', 'F', 'P', 'critical_mer'] + FIT_COLUMNS:
                 if row[column] != '':
                     float(row[column])
             if row['omitted'] not in ('TRUE', 'FALSE'):
                 raise Disagreement(f'{where}: omitted is {row["omitted"]!r}')
             table.append(row)
+        check_columns_beside(table, where)
         return table
 
 

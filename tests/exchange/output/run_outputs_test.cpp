@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "distributions/distributions.h"
 #include "support/morvit_process.h"
 
 namespace morvit {
@@ -63,23 +64,36 @@ TEST(RunOutputs, TableAndCasesAsCsvWithTheNamesOfColumnsAndCases) {
 
   const Lines table = lines_of(dir.read("t.csv"));
   ASSERT_EQ(table.size(), 13U);  // header, baseline, A, B, AB with its two comparisons
-  EXPECT_EQ(table[0], "block,names,hypothesis,SSD,DF,MSD,F,P,omitted");
+  EXPECT_EQ(table[0],
+            "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,cases_against,critical_mer,cons_suf,cov_suf,pri,cons_nec,cov_nec,"
+            "ron,coincidence");
   EXPECT_TRUE(table[1].starts_with("NONE,,NULL ASSOC,")) << table[1];
-  EXPECT_TRUE(table[1].ends_with(",,,FALSE")) << table[1];
+  EXPECT_TRUE(table[1].ends_with(",,,FALSE,,,,,,,,,")) << table[1];
   EXPECT_TRUE(table[2].starts_with("A,WEALTH,NECESSARY,")) << table[2];
   EXPECT_TRUE(table[5].starts_with("B,SCHOOLING,NECESSARY,")) << table[5];
-  EXPECT_TRUE(table[5].ends_with(",,,,TRUE")) << table[5];
+  // Left out for want of a case above the diagonal: no case against, no critical error,
+  // but the block's fit measures (every X below Y here, so necessity is perfect: 1).
+  const std::vector<std::string> perfect = fields_of(table[5]);
+  ASSERT_EQ(perfect.size(), 18U);
+  EXPECT_EQ(std::vector<std::string>(perfect.begin() + 5, perfect.begin() + 11),
+            (std::vector<std::string>{"", "", "", "TRUE", "0", ""}))
+      << table[5];
+  EXPECT_EQ(perfect[14], "1");  // cons_nec
+  // Case 1 is a tie (0.5 and 0.5): on neither side, but in the weight of NEC AND SUFF.
+  const std::vector<std::string> both = fields_of(table[4]);
+  EXPECT_EQ(both[4] + "/" + both[9], "4/2");
   EXPECT_TRUE(table[8].starts_with("AB,WEALTH*SCHOOLING,NECESSARY,")) << table[8];
   const std::vector<std::string> comparison = fields_of(table[11]);
-  ASSERT_EQ(comparison.size(), 9U);
+  ASSERT_EQ(comparison.size(), 18U);
   EXPECT_EQ(comparison[2], "A v AB");
   EXPECT_EQ(comparison[3] + comparison[4] + comparison[5], "");  // printed as hyphens
   EXPECT_EQ(comparison[8], "FALSE");
-  for (std::size_t i = 1; i < table.size(); ++i) EXPECT_EQ(fields_of(table[i]).size(), 9U) << table[i];
+  EXPECT_TRUE(table[11].ends_with(",FALSE,,,,,,,,,")) << table[11];
+  for (std::size_t i = 1; i < table.size(); ++i) EXPECT_EQ(fields_of(table[i]).size(), 18U) << table[i];
 
   const Lines cases = lines_of(dir.read("c.csv"));
   ASSERT_EQ(cases.size(), 4U);
-  EXPECT_EQ(cases[0], "case,name,weight,outcome,outcome_z,A,A_z,B,B_z");
+  EXPECT_EQ(cases[0], "case,name,weight,Y,Y_z,WEALTH,WEALTH_z,SCHOOLING,SCHOOLING_z");
   EXPECT_TRUE(cases[1].starts_with("1,North,2,0.5,0,0.5,0,0.9,")) << cases[1];
   EXPECT_NEAR(std::stod(fields_of(cases[1])[8]), 1.2815515655446004, 1e-12);
   EXPECT_TRUE(cases[3].starts_with("3,\"Far, far away\",0.5,0.1,")) << cases[3];
@@ -87,6 +101,35 @@ TEST(RunOutputs, TableAndCasesAsCsvWithTheNamesOfColumnsAndCases) {
   // --names takes the place of the names in the comments.
   ASSERT_EQ(run_morvit(dir, {"--names", "Wealth , Schooling", "--table-csv", "t.csv", "run.cmd"}).status, 0);
   EXPECT_TRUE(lines_of(dir.read("t.csv"))[8].starts_with("AB,Wealth*Schooling,NECESSARY,"));
+}
+
+// Put back into the program's own F tail, every critical measurement error of a real table
+// gives P = the level, at the default 0.05 and at another --level; a larger level asks for
+// a larger error. Every weight is 1, so DF is the numerator degrees of freedom of P.
+TEST(RunOutputs, CriticalMeasurementErrorsPutPAtTheLevel) {
+  WorkDir dir;
+  const std::string lipset = MORVIT_SOURCE_DIR "/examples/lipset_democracy.cmd";
+  ASSERT_EQ(run_morvit(dir, {"--table-csv", "t05.csv", lipset}).status, 0);
+  ASSERT_EQ(run_morvit(dir, {"--level=0.2", "--table-csv", "t20.csv", lipset}).status, 0);
+  const Lines at_05 = lines_of(dir.read("t05.csv"));
+  const Lines at_20 = lines_of(dir.read("t20.csv"));
+  ASSERT_EQ(at_05.size(), at_20.size());
+  int rows = 0;
+  for (std::size_t i = 1; i < at_05.size(); ++i) {
+    const std::vector<std::string> row = fields_of(at_05[i]);
+    const std::vector<std::string> other = fields_of(at_20[i]);
+    if (row[10].empty()) continue;
+    const double msd = std::stod(row[5]);
+    const double df = std::stod(row[4]);
+    for (const auto& [level, mer] : {std::pair{0.05, std::stod(row[10])}, std::pair{0.2, std::stod(other[10])}}) {
+      double cum = 0.0, p = 0.0;
+      cumf(msd / ((mer * 4.0) * mer), df, 18.0, cum, p);
+      EXPECT_NEAR(p / level, 1.0, 1e-11) << at_05[i];
+    }
+    EXPECT_LT(std::stod(row[10]), std::stod(other[10])) << at_05[i];
+    ++rows;
+  }
+  EXPECT_EQ(rows, 31 * 3);  // every hypothesis row of 5 factors and their 26 combinations
 }
 
 TEST(RunOutputs, WarningsAboutNamesThatDoNotFit) {
@@ -112,7 +155,9 @@ TEST(RunOutputs, ARunWithoutATableWritesOnlyWhatItKnows) {
             "morvit: run.cmd: warning: the run ended without a table (see the report); the files asked for say only "
             "that\n"
             "morvit: report written to morvit.out (1 error)\n");
-  EXPECT_EQ(dir.read("t.csv"), "block,names,hypothesis,SSD,DF,MSD,F,P,omitted\n");
+  EXPECT_EQ(dir.read("t.csv"),
+            "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,cases_against,critical_mer,cons_suf,cov_suf,pri,cons_nec,"
+            "cov_nec,ron,coincidence\n");
   EXPECT_EQ(dir.read("c.csv"), "case,name,weight,outcome,outcome_z\n");
   const std::string page = dir.read("p.html");
   EXPECT_NE(page.find("The run ended without a table"), std::string::npos);

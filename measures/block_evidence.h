@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "measures/fit_measures.h"
+
+namespace morvit {
+
+// A run's data as the measures read them: column 0 the outcome, column j factor j (A = 1),
+// each column contiguous over the cases (the value of case i in column j at
+// j * case_count + i), and the case weights.
+struct CaseColumns {
+  int case_count = 0;
+  int factor_count = 0;
+  std::span<const double> x;  // memberships as read
+  std::span<const double> z;  // their z-scores
+  std::span<const double> w;  // weights
+};
+
+// A case against a hypothesis whose distance from the diagonal is below this (in z units)
+// lies on the diagonal within rounding: a tie that the table's strict comparison happened
+// to put on one side.
+inline constexpr double tie_distance = 1e-9;
+
+// The cases of positive weight on one side of the diagonal of a block's X-Y plot, and
+// the largest distance |outcome z - membership z| among them.
+struct DiagonalSide {
+  std::int64_t cases = 0;
+  double farthest = 0.0;
+};
+
+// What the cases say of one block beside its rows of the table.
+struct BlockEvidence {
+  FitMeasures fit = no_fit_measures();
+  DiagonalSide above;  // outcome z-score strictly above the membership's: against NECESSARY
+  DiagonalSide below;  // strictly below it: against SUFFICIENT
+  DiagonalSide either() const {
+    return {above.cases + below.cases, above.farthest > below.farthest ? above.farthest : below.farthest};
+  }
+};
+
+// There are cases against, and all of them lie on the diagonal within rounding.
+inline bool decided_by_ties(const DiagonalSide& side) { return side.cases > 0 && side.farthest < tie_distance; }
+
+// One pass over the cases of a block ("A", "ACE"): its fit measures from the memberships
+// as read (the plain minimum of its factors', fit_measures.h), and the cases on either
+// side of the diagonal from the z-scores exactly as the table compares them (the minimum
+// of its factors' z-scores, rounded to single precision for three factors or more, as
+// block_membership gives it). A block that names no factor of the data has no evidence
+// (no cases on either side, every measure NaN).
+BlockEvidence block_evidence(const CaseColumns& data, std::string_view block);
+
+// Which compiled variant of the pass runs. Both give the same bits; the choice exists so
+// that the tests can hold each of them to the plain computation.
+enum class EvidenceCode {
+  best_supported,  // four-lane vectors (AVX2) where an x86-64 processor has them, else the baseline
+  baseline,        // two-lane vectors
+};
+
+// block_evidence for many blocks, in one pass over the cases for all of them: the cases
+// are taken in chunks that stay in the cache while every block walks through them.
+// Allocates the chunk and the blocks' running sums once, nothing per case.
+std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span<const std::string_view> blocks,
+                                              EvidenceCode code = EvidenceCode::best_supported);
+
+}  // namespace morvit
