@@ -124,6 +124,7 @@ template <class Lanes, int Count>
   load(farthest_above, sums.farthest_above + lane);
   load(farthest_below, sums.farthest_below + lane);
   const Vec one = Vec{} + 1.0;
+  const bool rounded = count >= 3;
   for (int i = lane; i < cases; i += lanes) {
     // The running minima keep the earlier value unless a later one is strictly smaller,
     // as block_membership does. Rounding is monotonic, so the smallest rounded z-score is
@@ -151,8 +152,11 @@ template <class Lanes, int Count>
     load(y_z, c.y_z.data() + i);
     above -= y_z > z;  // a true comparison is -1 in its lane
     below -= y_z < z;
-    const Vec up = y_z - z;
-    const Vec down = z - y_z;
+    // Distances beyond the single-precision step of a rounded membership.
+    Vec slack{};
+    if (rounded) slack = (z < Vec{} ? -z : z) * single_precision_step;
+    const Vec up = y_z - z - slack;
+    const Vec down = z - y_z - slack;
     farthest_above = up > farthest_above ? up : farthest_above;
     farthest_below = down > farthest_below ? down : farthest_below;
   }

@@ -25,8 +25,15 @@ struct CaseColumns {
 // to put on one side.
 inline constexpr double tie_distance = 1e-9;
 
+// A membership of three factors or more is rounded to single precision, which moves it up
+// to half a single-precision step (some 6e-8 at a z-score of 1) off the z-score it
+// stands for: a case within one such step of it, |distance| <= |membership| * 2^-23, is on
+// the diagonal within that rounding, and only its distance beyond the step counts.
+inline constexpr double single_precision_step = 1.1920928955078125e-07;  // 2^-23
+
 // The cases of positive weight on one side of the diagonal of a block's X-Y plot, and
-// the largest distance |outcome z - membership z| among them.
+// the largest distance |outcome z - membership z| among them beyond the rounding of the
+// membership (0 when every one of them lies within it).
 struct DiagonalSide {
   std::int64_t cases = 0;
   double farthest = 0.0;
@@ -42,7 +49,8 @@ struct BlockEvidence {
   }
 };
 
-// There are cases against, and all of them lie on the diagonal within rounding.
+// There are cases against, and all of them lie on the diagonal within rounding: within
+// tie_distance of it, beyond the single-precision step of a rounded membership.
 inline bool decided_by_ties(const DiagonalSide& side) { return side.cases > 0 && side.farthest < tie_distance; }
 
 // One pass over the cases of a block ("A", "ACE"): its fit measures from the memberships

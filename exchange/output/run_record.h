@@ -36,8 +36,9 @@ struct RecordedRow {
   // z-score above the membership's) for NECESSARY, below it for SUFFICIENT, either side
   // for NEC AND SUFF; -1 on baseline and comparison rows.
   std::int64_t cases_against = -1;
-  // There are cases against, and every one of them lies within 1e-9 of the diagonal
-  // (in z units): the row is decided by ties, not by the data's support.
+  // There are cases against, and every one of them lies on the diagonal within rounding:
+  // within 1e-9 of it (in z units), beyond the single-precision step of the rounded
+  // membership of three factors or more. The row is decided by ties, not by the data.
   bool decided_by_ties = false;
   // The fit measures of the row's block (the same on every hypothesis row of a block);
   // NaN on baseline and comparison rows.

@@ -127,7 +127,8 @@ TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
       DiagonalSide& side = z_row[0] > m ? want.above : want.below;
       if (z_row[0] == m) continue;
       ++side.cases;
-      side.farthest = std::max(side.farthest, std::fabs(z_row[0] - m));
+      const double slack = blocks[b].size() >= 3 ? std::fabs(m) * single_precision_step : 0.0;
+      side.farthest = std::max(side.farthest, std::fabs(z_row[0] - m) - slack);
       if (std::fabs(z_row[0] - m) < 1e-6) ++split_ties;
     }
     want.fit = fit_measures(membership, outcome, d.w);
@@ -168,6 +169,18 @@ TEST(BlockEvidence, TiesAndBlocksOutsideTheData) {
   const BlockEvidence first_only = block_evidence({1, 1, first_x, first_z, std::span(w).first(1)}, "A");
   EXPECT_TRUE(decided_by_ties(first_only.above));
   EXPECT_TRUE(decided_by_ties(first_only.either()));
+
+  // From three factors on, a case within the single-precision step of the rounded
+  // membership is a tie too: here the outcome's z-score rounds to the membership's.
+  const double m = static_cast<double>(static_cast<float>(0.7));
+  const std::vector<double> three_x = {0.7, 0.7, 0.7, 0.7};
+  const std::vector<double> three_z = {0.7, 0.7, 0.7, 0.7};
+  const BlockEvidence three = block_evidence({1, 3, three_x, three_z, std::span(w).first(1)}, "ABC");
+  ASSERT_NE(m, 0.7);
+  EXPECT_EQ(three.above.cases + three.below.cases, 1);
+  EXPECT_TRUE(decided_by_ties(three.either()));
+  const std::vector<double> far_z = {0.7 + 1e-6, 0.7, 0.7, 0.7};
+  EXPECT_FALSE(decided_by_ties(block_evidence({1, 3, three_x, far_z, std::span(w).first(1)}, "ABC").either()));
 
   const BlockEvidence outside = block_evidence(data, "AB");
   EXPECT_EQ(outside.above.cases + outside.below.cases, 0);
