@@ -57,12 +57,7 @@ class FaultyWorld : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(FaultyWorld, NeverLosesTheCommandFileNorReportsSuccessFalsely) {
   const FaultCase& c = GetParam();
-  // The sanitizers and an emulator need far more address space than the program itself.
-  bool sanitized = false;
-#if defined(MORVIT_SANITIZED)
-  sanitized = true;
-#endif
-  if (c.script.find("ulimit -v") != std::string::npos && (sanitized || testing::runs_under_emulator())) {
+  if (c.script.find("ulimit -v") != std::string::npos && !testing::address_space_limits_apply()) {
     GTEST_SKIP() << "the address space limit is for the program alone";
   }
   WorkDir dir;

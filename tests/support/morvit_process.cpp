@@ -230,6 +230,14 @@ ProcessResult RunningMorvit::finish() {
   return result;
 }
 
+bool address_space_limits_apply() {
+#if defined(MORVIT_SANITIZED)
+  return false;
+#else
+  return !runs_under_emulator();
+#endif
+}
+
 ProcessResult run_script(const WorkDir& dir, const std::string& script) {
   ::setenv("MORVIT", executable_for_scripts().c_str(), 1);
   RunningMorvit process(dir, {"-c", script}, RunAs::invoking_user, "/bin/bash");

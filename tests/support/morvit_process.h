@@ -76,6 +76,10 @@ std::vector<std::string> morvit_command_line(const std::vector<std::string>& arg
 // True when the executable runs under an emulator (another processor's build).
 bool runs_under_emulator();
 
+// True when `ulimit -v` limits the program alone: not under the sanitizers or an emulator,
+// which need far more address space than the program itself.
+bool address_space_limits_apply();
+
 // Runs the MORVIT executable in `dir` with `args`; standard input is empty.
 ProcessResult run_morvit(const WorkDir& dir, const std::vector<std::string>& args, RunAs as = RunAs::invoking_user);
 

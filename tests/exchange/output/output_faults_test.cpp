@@ -60,11 +60,7 @@ class OutputsInAFaultyWorld : public ::testing::TestWithParam<OutputFault> {};
 TEST_P(OutputsInAFaultyWorld, LeaveTheOldFileOrTheWholeNewOne) {
   const OutputFault& c = GetParam();
   if (c.needs_root && !testing::running_as_root()) GTEST_SKIP() << "making a device node needs root";
-  bool sanitized = false;
-#if defined(MORVIT_SANITIZED)
-  sanitized = true;
-#endif
-  if (c.script.find("ulimit -v") != std::string::npos && (sanitized || testing::runs_under_emulator())) {
+  if (c.script.find("ulimit -v") != std::string::npos && !testing::address_space_limits_apply()) {
     GTEST_SKIP() << "the address space limit is for the program alone";
   }
   WorkDir dir;
