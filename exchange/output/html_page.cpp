@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/output/html_assets.h"
+#include "exchange/output/page_assets.h"
 #include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 #include "recordio/field_editing.h"
@@ -17,6 +17,7 @@ namespace {
 // choose another on the page.
 constexpr double first_level = 0.05;
 
+// A text as HTML element content or as a double-quoted attribute value.
 std::string html(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -26,6 +27,7 @@ std::string html(std::string_view text) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
       default: out += c;
     }
   }
@@ -94,6 +96,17 @@ std::vector<BlockRange> blocks_of(const RunRecord& run) {
   return blocks;
 }
 
+// The page loads nothing and runs nothing but its own script and style sheet, allowed by
+// their hashes: a text of the run that slipped through as markup could not run a script.
+// Blob URLs are for the SVG files the page offers to save, data: images for the same.
+std::string content_security_policy() {
+  return "default-src 'none'; script-src '" + std::string(page_script_hash()) + "'; style-src '" +
+         std::string(page_style_hash()) + "'; img-src data: blob:; base-uri 'none'; form-action 'none'";
+}
+
+// The page's script; it must be the element's whole content for its hash to match.
+void write_script(std::ostream& out) { out << "<script>" << page_script() << "</script>\n"; }
+
 class PageWriter {
  public:
   PageWriter(std::ostream& out, const RunRecord& run) : out_(out), run_(run) {}
@@ -118,8 +131,8 @@ void PageWriter::head() {
   const std::string name = std::filesystem::path(run_.command_file).filename().string();
   out_ << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
        << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+       << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << content_security_policy() << "\">\n"
        << "<title>MORVIT: " << html(name) << "</title>\n"
-       << "<script>" << page_error_recorder() << "</script>\n"
        << "<style>" << page_style() << "</style>\n</head>\n<body>\n"
        << "<header>\n<h1>MORVIT 1.00: <span class=\"file\">" << html(name) << "</span></h1>\n";
   if (run_.reached_table) {
@@ -319,8 +332,9 @@ void PageWriter::write() {
   if (!run_.reached_table) {
     out_ << "<section id=\"summary\">\n<p class=\"notice\">The run ended without a table: it did not reach "
          << "<code>FIN</code>, or an error ended it first. The report file (<code>morvit.out</code>, or the file "
-         << "that an <code>OUT</code> command named) holds the message.</p>\n</section>\n</main>\n"
-         << "<script>document.documentElement.setAttribute('data-state', 'ready');</script>\n</body>\n</html>\n";
+         << "that an <code>OUT</code> command named) holds the message.</p>\n</section>\n</main>\n";
+    write_script(out_);
+    out_ << "</body>\n</html>\n";
     return;
   }
   blocks_ = blocks_of(run_);
@@ -330,7 +344,8 @@ void PageWriter::write() {
   table();
   out_ << "</main>\n";
   plot_data();
-  out_ << "<script>" << page_script() << "</script>\n</body>\n</html>\n";
+  write_script(out_);
+  out_ << "</body>\n</html>\n";
 }
 
 }  // namespace
