@@ -9,7 +9,7 @@
 // opened and dropped when it is closed. Words after '#' in the page's address, separated by
 // commas, switch test hooks on: "labels" (the points labelled), "mer=X" and "alpha=X" (the
 // MER and the level set), "open=BLOCK" (the filter set to the block, the block opened), "test-svg" (the first plot's SVG file made at once and its text put
-// in #svg-text), "bench-open" (every block opened and closed in turn, the times kept in
+// in #svg-text, the pointer moved onto its first case), "bench-open" (every block opened and closed in turn, the times kept in
 // data-open-* attributes of the html element).
 (function () {
   'use strict';
@@ -419,7 +419,10 @@
     if (svg.querySelector('g.labels')) return;
     var group = svgEl('g', { 'class': 'labels', 'font-size': 9, fill: '#333333' });
     svg.morvitPoints.forEach(function (at, i) {
-      group.appendChild(svgEl('text', { x: (at[0] + radii[i] + 1).toFixed(1), y: (at[1] + 3).toFixed(1) },
+      // Right of the point, or left of it in the right part of the frame.
+      var left = at[0] > LEFT + SIZE * 0.7;
+      group.appendChild(svgEl('text', { x: (left ? at[0] - radii[i] - 1 : at[0] + radii[i] + 1).toFixed(1),
+                                        y: (at[1] + 3).toFixed(1), 'text-anchor': left ? 'end' : null },
                               data.names && data.names[i] ? data.names[i] : String(data.case[i])));
     });
     svg.appendChild(group);
@@ -621,6 +624,9 @@
       link.dispatchEvent(new MouseEvent('click', { cancelable: true }));
       var text = el('pre', { id: 'svg-text', hidden: '' }, svgText(svg));
       document.body.appendChild(text);
+      // The pointer on the first case: the tooltip names it.
+      var at = new DOMPoint(svg.morvitPoints[0][0], svg.morvitPoints[0][1]).matrixTransform(svg.getScreenCTM());
+      svg.dispatchEvent(new MouseEvent('mousemove', { clientX: at.x, clientY: at.y, bubbles: true }));
     }
   }
   if (hooks['bench-open']) {

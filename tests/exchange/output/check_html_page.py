@@ -15,8 +15,8 @@ membership plots of the single factors that open at first, every drawn case a po
 plot with a link to save it as SVG. The largest page must stay light (below 2.5 MB) and say
 that its plots show a sample; column names with markup characters must come out as text.
 
-With the page's test hooks: the points labelled with the cases' names, and a plot's SVG file
-well-formed. PAGE_TESTS (the exchange_output_tests executable) writes the page of a run record
+With the page's test hooks: the points labelled with the cases' names, the case under the
+pointer in the tooltip, and a plot's SVG file well-formed. PAGE_TESTS (the exchange_output_tests executable) writes the page of a run record
 whose fields filled after the run are set by hand; its rows must be read from their critical
 MERs at several MERs and levels, with the perfect and tied rows apart.
 
@@ -207,9 +207,13 @@ def check_labels_and_svg(chromium, page, first_case):
                 problems.append(f'the saved file is not an SVG of points: {svg.tag}')
         except ElementTree.ParseError as error:
             problems.append(f'the saved SVG does not parse: {error}')
+    tip = re.search(r'<div id="tip" role="tooltip"[^>]*>(.*?)</div>', dom, re.S)
+    if not tip or 'hidden' in tip.group(0)[:60] or not tip.group(1).startswith(
+            html.escape(first_case, quote=False) + ' (case 1)'):
+        problems.append(f'the pointer on the first case does not show it: {tip and tip.group(0)}')
     if problems:
         raise Failure('labels and SVG: ' + '; '.join(problems))
-    print(f'labels and SVG: every point named, {link.group(2)} saved through {link.group(1)[:20]}..., a valid SVG')
+    print(f'labels and SVG: every point named, the pointed case in the tooltip, {link.group(2)} saved through {link.group(1)[:20]}..., a valid SVG')
 
 
 # The rows of the page of a hand-filled run record (html_page_test.cpp, filled_run) and
