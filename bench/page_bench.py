@@ -60,7 +60,9 @@ def main(argv):
             print(f'run {run + 1}: ready {attributes["data-ready-ms"]} ms; opening a block: slowest '
                   f'{attributes["data-open-slowest-ms"]} ms ({attributes["data-open-slowest-block"]}), median '
                   f'{attributes["data-open-median-ms"]} ms, 99th percentile {attributes["data-open-p99-ms"]} ms, '
-                  f'{attributes["data-open-over-100ms"]} of {attributes["data-open-count"]} over 100 ms; slowest '
+                  f'{attributes["data-open-over-100ms"]} of {attributes["data-open-count"]} over 100 ms (drawing '
+                  f'alone: median {attributes["data-open-draw-median-ms"]} ms, slowest '
+                  f'{attributes["data-open-draw-slowest-ms"]} ms); slowest '
                   f'page turn {attributes["data-page-turn-slowest-ms"]} ms; Chromium {wall:.1f} s in all')
         def median(name):
             return statistics.median(float(result[name]) for result in results)

@@ -632,7 +632,7 @@
   if (hooks['bench-open']) {
     // Every block in turn: its page shown, the block opened (its plots drawn and laid out)
     // and closed again.
-    var times = [], slowestBlock = '', slowest = 0, turns = [];
+    var times = [], draws = [], slowestBlock = '', slowest = 0, turns = [];
     for (var k = 0; k < blocks.length; k++) {
       if (blocks[k].b === 'NONE') continue;
       var start = performance.now();
@@ -647,9 +647,11 @@
       var details = document.getElementById('p-' + blocks[k].b);
       details.open = true;
       drawBlock(details);
+      var drawn = performance.now();
       document.body.getBoundingClientRect();  // style and layout of the drawn plots
       var spent = performance.now() - start;
       times.push(spent);
+      draws.push(drawn - start);
       if (spent > slowest) { slowest = spent; slowestBlock = blocks[k].b; }
       details.open = false;
       opened[blocks[k].b] = false;
@@ -664,6 +666,9 @@
     root.setAttribute('data-open-p99-ms', sorted[Math.floor(sorted.length * 0.99)].toFixed(1));
     root.setAttribute('data-open-over-100ms', String(times.filter(function (t) { return t > 100; }).length));
     root.setAttribute('data-open-total-ms', sum.toFixed(0));
+    draws.sort(function (a, b) { return a - b; });
+    root.setAttribute('data-open-draw-median-ms', draws[Math.floor(draws.length / 2)].toFixed(1));
+    root.setAttribute('data-open-draw-slowest-ms', draws[draws.length - 1].toFixed(1));
     root.setAttribute('data-page-turns', String(turns.length));
     root.setAttribute('data-page-turn-slowest-ms', turns.length ? Math.max.apply(null, turns).toFixed(1) : '0');
     root.setAttribute('data-open-done', '1');
