@@ -308,6 +308,12 @@
   data.w.forEach(function (weight) { if (weight > heaviest) heaviest = weight; });
   var radii = data.w.map(function (weight) { return 2 + 4 * Math.sqrt(weight > 0 ? weight / heaviest : 0); });
   function clamp(value) { return value < 0 ? 0 : value > 1 ? 1 : value; }
+  function tenths(value) { return Math.round(value * 10) / 10; }
+  // A point's circle as two arcs from its leftmost point, the same in every plot.
+  var arcs = radii.map(function (r) {
+    var radius = tenths(r), across = tenths(2 * r);
+    return 'a' + radius + ',' + radius + ' 0 1,0 ' + across + ',0a' + radius + ',' + radius + ' 0 1,0 ' + -across + ',0';
+  });
 
   // The membership of a block in z-scores: the smallest of its factors' z-scores, rounded
   // to single precision for three factors or more, as the analysis takes it; as read: the
@@ -392,11 +398,9 @@
     for (var i = 0; i < xs.length; i++) {
       var side = ys[i] > xs[i] ? 'ab' : ys[i] < xs[i] ? 'be' : 'ti';
       counts[side]++;
-      var x = sx(xs[i]), y = sy(ys[i]), r = radii[i];
+      var x = sx(xs[i]), y = sy(ys[i]);
       where[i] = [x, y];
-      shapes[side].push('M' + (x - r).toFixed(1) + ',' + y.toFixed(1) + 'a' + r.toFixed(1) + ',' + r.toFixed(1) +
-                        ' 0 1,0 ' + (2 * r).toFixed(1) + ',0a' + r.toFixed(1) + ',' + r.toFixed(1) + ' 0 1,0 ' +
-                        (-2 * r).toFixed(1) + ',0');
+      shapes[side].push('M' + tenths(x - radii[i]) + ',' + tenths(y) + arcs[i]);
     }
     var points = svgEl('g', { 'class': 'points', 'fill-opacity': 0.55, 'stroke-width': 0.6 });
     ['ti', 'be', 'ab'].forEach(function (side) {
