@@ -5,18 +5,22 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/output/html_assets.h"
 #include "driver/diagnostics.h"
 #include "exchange/number_text.h"
+#include "exchange/output/page_assets.h"
 #include "recordio/field_editing.h"
 
 namespace morvit {
 namespace {
 
-// The level of P below which the page first calls a hypothesis rejected; the reader can
-// choose another on the page.
-constexpr double first_level = 0.05;
+// The levels of P offered when the run record names none.
+constexpr double default_levels[] = {0.01, 0.05, 0.1};
 
+// At most this many blocks are shown at once in the table and the plot list; the reader
+// pages through the rest.
+constexpr int blocks_a_page = 32;
+
+// A text as HTML element content or as a double-quoted attribute value.
 std::string html(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -26,6 +30,7 @@ std::string html(std::string_view text) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
       default: out += c;
     }
   }
@@ -33,7 +38,7 @@ std::string html(std::string_view text) {
 }
 
 // A string for the embedded JSON: quotes, backslashes and control characters escaped, and
-// '<' too, so that no "</script" can end the data early.
+// '<' and '>' too, so that no "</script" or "<!--" can end or change the data block.
 std::string json_string(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
@@ -41,7 +46,7 @@ std::string json_string(std::string_view text) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (u < 0x20 || c == '<') {
+    } else if (u < 0x20 || c == '<' || c == '>' || c == '&') {
       constexpr char hex[] = "0123456789abcdef";
       out += "\\u00";
       out += hex[u >> 4];
@@ -63,20 +68,35 @@ std::string fixed(double value, int decimals) {
   return std::string(trimmed(text));
 }
 
+// A value for the reader to edit: at most 6 decimals, as the report prints it, without
+// trailing zeros ("0.05" for the single-precision MER 0.0500000007).
+std::string short_decimal(double value) {
+  std::string text = fixed(value, 6);
+  if (text.find('.') == std::string::npos || !std::isfinite(value)) return text;
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+
 std::string factor_name(const RunRecord& run, int factor) {
   return run.names.factors[static_cast<std::size_t>(factor - 1)];
 }
 
-// Why the report leaves a row out.
-std::string_view omission(RowKind kind) {
-  switch (kind) {
-    case RowKind::necessary: return "left out of the report: no case has its outcome above the membership";
-    case RowKind::sufficient: return "left out of the report: no case has its outcome below the membership";
-    case RowKind::nec_and_suff: return "left out of the report: the total weight is not above 0";
-    case RowKind::comparison: return "left out of the report: the combination lies at distance 0";
-    case RowKind::baseline: break;
+// A block that holds a factor together with its negation (names N and ~N, compared as
+// given) is contradictory by construction.
+bool contradictory(std::string_view block, const RunRecord& run) {
+  if (block == "NONE") return false;
+  for (const char a : block) {
+    for (const char b : block) {
+      const std::string& first = run.names.factors[static_cast<std::size_t>(a - 'A')];
+      const std::string& second = run.names.factors[static_cast<std::size_t>(b - 'A')];
+      if (!second.empty() && first.size() == second.size() + 1 && first[0] == '~' &&
+          std::string_view(first).substr(1) == second) {
+        return true;
+      }
+    }
   }
-  return "left out of the report";
+  return false;
 }
 
 // Where the rows of one block start and end in run.rows.
@@ -94,6 +114,17 @@ std::vector<BlockRange> blocks_of(const RunRecord& run) {
   return blocks;
 }
 
+// The page loads nothing and runs nothing but its own script and style sheet, allowed by
+// their hashes: a text of the run that slipped through as markup could not run a script.
+// Blob URLs are for the SVG files the page offers to save, data: images for the same.
+std::string content_security_policy() {
+  return "default-src 'none'; script-src '" + std::string(page_script_hash()) + "'; style-src '" +
+         std::string(page_style_hash()) + "'; img-src data: blob:; base-uri 'none'; form-action 'none'";
+}
+
+// The page's script; it must be the element's whole content for its hash to match.
+void write_script(std::ostream& out) { out << "<script>" << page_script() << "</script>\n"; }
+
 class PageWriter {
  public:
   PageWriter(std::ostream& out, const RunRecord& run) : out_(out), run_(run) {}
@@ -101,13 +132,14 @@ class PageWriter {
 
  private:
   void head();
+  void warnings();
   void comments();
   void summary();
-  void reading_and_filter();
-  void table();
-  void row(const RecordedRow& row, bool first_of_block, std::size_t block_rows);
+  void controls();
   void plots();
-  void plot_data();
+  void table();
+  void data();
+  void block_data(const BlockRange& block);
 
   std::ostream& out_;
   const RunRecord& run_;
@@ -117,15 +149,22 @@ class PageWriter {
 void PageWriter::head() {
   const std::string name = std::filesystem::path(run_.command_file).filename().string();
   out_ << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+       << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << content_security_policy() << "\">\n"
        << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
        << "<title>MORVIT: " << html(name) << "</title>\n"
-       << "<script>" << page_error_recorder() << "</script>\n"
        << "<style>" << page_style() << "</style>\n</head>\n<body>\n"
        << "<header>\n<h1>MORVIT 1.00: <span class=\"file\">" << html(name) << "</span></h1>\n";
   if (run_.reached_table) {
     out_ << "<nav><a href=\"#summary\">Summary</a> <a href=\"#plots\">X-Y plots</a> <a href=\"#table\">Table</a></nav>\n";
   }
   out_ << "</header>\n<main>\n";
+}
+
+void PageWriter::warnings() {
+  if (run_.warnings.empty()) return;
+  out_ << "<section id=\"warnings\">\n<h2>Warnings of the run</h2>\n<ul>\n";
+  for (const std::string& warning : run_.warnings) out_ << "<li>" << html(warning) << "</li>\n";
+  out_ << "</ul>\n</section>\n";
 }
 
 void PageWriter::comments() {
@@ -157,13 +196,28 @@ void PageWriter::summary() {
   out_ << "</table>\n</div>\n</section>\n";
 }
 
-void PageWriter::reading_and_filter() {
-  out_ << "<section id=\"controls\">\n<p class=\"reading\"><label>Level of P: <select id=\"alpha\">"
-       << "<option value=\"0.01\">0.01</option><option value=\"0.05\" selected>0.05</option>"
-       << "<option value=\"0.1\">0.10</option></select></label> "
-       << "<span class=\"fit key\">compatible</span>: P at or above the level, the cases against the hypothesis "
-       << "lie no farther from it than the measurement error explains; "
-       << "<span class=\"rej key\">rejected</span>: P below the level. "
+void PageWriter::controls() {
+  std::vector<double> levels = run_.levels;
+  if (levels.empty()) levels.assign(std::begin(default_levels), std::end(default_levels));
+  bool level_offered = false;
+  for (const double level : levels) level_offered = level_offered || level == run_.level;
+  const double chosen = level_offered ? run_.level : levels.front();
+  out_ << "<section id=\"controls\">\n<p class=\"reading\"><label>Level of P: <select id=\"alpha\">";
+  for (const double level : levels) {
+    out_ << "<option value=\"" << number_text(level) << '"' << (level == chosen ? " selected" : "") << '>'
+         << number_text(level) << "</option>";
+  }
+  out_ << "</select></label> <label>Measurement error factor (MER): <input id=\"mer\" type=\"number\" "
+       << "step=\"0.01\" min=\"0\" value=\"" << short_decimal(run_.measurement_error) << "\"></label> "
+       << "<label><input id=\"labels\" type=\"checkbox\"> label the points with the cases' names</label></p>\n"
+       << "<p class=\"reading\"><span class=\"fit key\">compatible</span>: the cases against the hypothesis lie no "
+       << "farther from it than the measurement error explains (P at or above the level); "
+       << "<span class=\"rej key\">rejected</span>: P below the level. A row's <b>critical MER</b> is the smallest "
+       << "measurement error factor at which it is compatible at the chosen level (none: no measurement error "
+       << "makes it compatible); change the MER to see which rows a larger or smaller error allows. "
+       << "<span class=\"perfect key\">no case against</span>: a relation without exception, fully consistent. "
+       << "<span class=\"tie key\">decided by ties</span>: every case against lies on the diagonal within "
+       << "rounding; the row says nothing either way. "
        << "In a comparison row <span class=\"closer key\">combination closer</span> marks a P below the level: "
        << "the combination lies markedly closer to the outcome than its constituent.</p>\n";
   out_ << "<fieldset id=\"filter\">\n<legend>Show the blocks that contain every ticked factor</legend>\n";
@@ -182,108 +236,90 @@ void PageWriter::reading_and_filter() {
   out_ << "</select></label>\n<output id=\"shown\"></output>\n</fieldset>\n</section>\n";
 }
 
-void PageWriter::row(const RecordedRow& row, bool first_of_block, std::size_t block_rows) {
-  const bool comparison = row.kind == RowKind::comparison;
-  const bool baseline = row.kind == RowKind::baseline;
-  std::string classes = comparison ? "cmp" : baseline ? "base" : "h";
-  std::string verdict;
-  const bool has_p = row.printed && !baseline && !std::isnan(row.p);
-  if (!row.printed) {
-    classes = "om";
-  } else if (has_p && comparison) {
-    const bool closer = row.p < first_level;
-    classes += closer ? " closer" : "";
-    verdict = closer ? "combination closer" : "not markedly";
-  } else if (has_p) {
-    const bool fit = row.p >= first_level;
-    classes += fit ? " fit" : " rej";
-    verdict = fit ? "compatible" : "rejected";
-  }
-  out_ << "<tr class=\"" << classes << '"';
-  if (has_p) out_ << " data-p=\"" << number_text(row.p) << '"';
-  out_ << "><th>";
-  if (first_of_block && !baseline) {
-    out_ << "<a href=\"#p-" << row.block << "\">" << row.block << "</a>";
-  } else {
-    out_ << row.block;
-  }
-  if (first_of_block) {
-    out_ << "<td class=\"nm\" rowspan=\"" << block_rows << "\">" << html(block_names(row.block, run_.names));
-  }
-  out_ << "<td class=\"hy\">" << html(row.hypothesis);
-  if (!row.printed) {
-    out_ << "<td colspan=\"5\" class=\"note\">" << omission(row.kind) << "<td class=\"v\">\n";
-    return;
-  }
-  if (comparison) {
-    out_ << "<td>-----<td>-----<td>-----";
-  } else {
-    out_ << "<td>" << fixed(row.ssd, 4) << "<td>" << row.df << "<td>" << fixed(row.msd, 4);
-  }
-  if (baseline) {
-    out_ << "<td>-----<td>-----";
-  } else {
-    out_ << "<td>" << fixed(row.f, 4) << "<td>" << fixed(row.p, 4);
-  }
-  out_ << "<td class=\"v\">" << verdict << '\n';
-}
-
-void PageWriter::table() {
-  out_ << "<section id=\"table\">\n<h2>Goodness-of-fit and partition statistics</h2>\n"
-       << "<table class=\"fit-table\">\n<thead><tr><th scope=\"col\">factor(s)</th><th scope=\"col\">columns</th>"
-       << "<th scope=\"col\">hypothesis</th><th scope=\"col\">SSD</th><th scope=\"col\">DF</th>"
-       << "<th scope=\"col\">MSD</th><th scope=\"col\">F</th><th scope=\"col\">P</th>"
-       << "<th scope=\"col\">reading</th></tr></thead>\n";
-  for (const BlockRange& block : blocks_) {
-    const std::string& label = run_.rows[block.first].block;
-    out_ << "<tbody id=\"t-" << label << "\" data-block=\"" << label << "\">\n";
-    for (std::size_t i = block.first; i < block.end; ++i) row(run_.rows[i], i == block.first, block.end - block.first);
-    out_ << "</tbody>\n";
-  }
-  out_ << "</table>\n</section>\n";
-}
-
 void PageWriter::plots() {
   const int drawn = run_.case_count < plotted_cases_at_most ? run_.case_count : plotted_cases_at_most;
-  out_ << "<section id=\"plots\">\n<h2>X-Y plots of the factors and combinations</h2>\n<p class=\"about\">For each factor and combination: the "
-       << "outcome's z-score (up) against the membership's z-score (across; for a combination the smallest of "
-       << "its factors' z-scores). Cases above the diagonal have more of the outcome than of the condition and "
-       << "stand against <b>NECESSARY</b>; cases below it stand against <b>SUFFICIENT</b>. The area of a point "
-       << "is proportional to the case's weight; hover over a point for the case. Open a block to draw its "
-       << "plot.";
+  out_ << "<section id=\"plots\">\n<h2>X-Y plots of the factors and combinations</h2>\n<p class=\"about\">For each "
+       << "factor and combination two plots. <b>Z-scores</b>, as the table tests them: the outcome's z-score (up) "
+       << "against the membership's z-score (across; for a combination the smallest of its factors' z-scores). "
+       << "<b>Memberships</b>, the X-Y plot of set-theoretic methods: the outcome's membership (up) against the "
+       << "block's (across; for a combination the smallest of its factors'), with the block's consistency and "
+       << "coverage. Cases above the diagonal have more of the outcome than of the condition and stand against "
+       << "<b>NECESSARY</b>; cases below it stand against <b>SUFFICIENT</b>. The area of a point is proportional "
+       << "to the case's weight; point at a case to see it. Open a block to draw its plots.";
   if (drawn < run_.case_count) {
     out_ << " <strong>The plots show " << with_thousands(drawn) << " of the " << with_thousands(run_.case_count)
          << " cases</strong>, evenly spaced in case order, to keep the page light; the table uses every case.";
   }
-  out_ << "</p>\n";
-  for (const BlockRange& block : blocks_) {
-    const std::string& label = run_.rows[block.first].block;
-    if (label == "NONE") continue;
-    out_ << "<details id=\"p-" << label << "\" data-block=\"" << label << '"' << (label.size() == 1 ? " open" : "")
-         << "><summary><b>" << label << "</b> " << html(block_names(label, run_.names)) << " <span class=\"brief\">";
-    const char* separator = "";
-    for (std::size_t i = block.first; i < block.end; ++i) {
-      const RecordedRow& row = run_.rows[i];
-      if (row.kind == RowKind::comparison || !row.printed) continue;
-      out_ << separator << html(row.hypothesis) << " P " << fixed(row.p, 4);
-      separator = " \xC2\xB7 ";
-    }
-    out_ << "</span></summary><div class=\"plot\"></div></details>\n";
-  }
-  out_ << "</section>\n";
+  out_ << "</p>\n<div class=\"pager\"></div>\n<div id=\"plot-list\"></div>\n</section>\n";
 }
 
-void PageWriter::plot_data() {
+void PageWriter::table() {
+  out_ << "<section id=\"table\">\n<h2>Goodness-of-fit and partition statistics</h2>\n"
+       << "<noscript><p class=\"notice\">The table and the plots are drawn by the page's script, which this browser "
+       << "does not run. The report (<code>morvit.out</code>) holds the table, and <code>--table-csv FILE</code> "
+       << "writes it as CSV.</p></noscript>\n<div class=\"pager\"></div>\n"
+       << "<table class=\"fit-table\">\n<thead><tr><th scope=\"col\">factor(s)</th><th scope=\"col\">columns</th>"
+       << "<th scope=\"col\">hypothesis</th><th scope=\"col\">SSD</th><th scope=\"col\">DF</th>"
+       << "<th scope=\"col\">MSD</th><th scope=\"col\">F</th><th scope=\"col\">P</th>"
+       << "<th scope=\"col\">critical MER</th><th scope=\"col\">cases against</th>"
+       << "<th scope=\"col\">reading</th></tr></thead>\n</table>\n</section>\n";
+}
+
+// One block: its label, whether it is contradictory, its fit measures and its rows. A row
+// is [kind, hypothesis, printed, SSD, DF, MSD, F, P (the report's texts), P, critical
+// MERs, cases against, decided by ties].
+void PageWriter::block_data(const BlockRange& block) {
+  const RecordedRow& first = run_.rows[block.first];
+  FitMeasures fit = no_fit_measures();  // the same on every hypothesis row of the block
+  for (std::size_t i = block.first; i < block.end; ++i) {
+    const RowKind kind = run_.rows[i].kind;
+    if (kind != RowKind::baseline && kind != RowKind::comparison) {
+      fit = run_.rows[i].fit;
+      break;
+    }
+  }
+  out_ << "{\"b\":" << json_string(first.block) << ",\"c\":" << (contradictory(first.block, run_) ? 1 : 0)
+       << ",\"f\":[" << json_number(fit.cons_suf) << ',' << json_number(fit.cov_suf) << ','
+       << json_number(fit.cons_nec) << ',' << json_number(fit.cov_nec) << ',' << json_number(fit.pri) << ','
+       << json_number(fit.ron) << ',' << json_number(fit.coincidence) << "],\"r\":[";
+  for (std::size_t i = block.first; i < block.end; ++i) {
+    const RecordedRow& row = run_.rows[i];
+    const bool comparison = row.kind == RowKind::comparison;
+    const bool baseline = row.kind == RowKind::baseline;
+    out_ << (i == block.first ? "[" : ",\n[") << static_cast<int>(row.kind) << ',' << json_string(row.hypothesis)
+         << ',' << (row.printed ? 1 : 0) << ',';
+    if (!row.printed) {
+      out_ << "\"\",0,\"\",\"\",\"\"";
+    } else {
+      out_ << (comparison ? "\"-----\"" : json_string(fixed(row.ssd, 4))) << ',' << (comparison ? 0 : row.df) << ','
+           << (comparison ? "\"-----\"" : json_string(fixed(row.msd, 4))) << ','
+           << (baseline ? "\"-----\"" : json_string(fixed(row.f, 4))) << ','
+           << (baseline ? "\"-----\"" : json_string(fixed(row.p, 4)));
+    }
+    out_ << ',' << (row.printed && !baseline ? json_number(row.p) : "null") << ",[";
+    for (std::size_t k = 0; k < row.critical_mer.size(); ++k) {
+      out_ << (k == 0 ? "" : ",") << json_number(row.critical_mer[k]);
+    }
+    out_ << "]," << row.cases_against << ',' << (row.decided_by_ties ? 1 : 0) << ']';
+  }
+  out_ << "]}";
+}
+
+void PageWriter::data() {
   const int drawn = run_.case_count < plotted_cases_at_most ? run_.case_count : plotted_cases_at_most;
   std::vector<int> picked;
   for (int j = 0; j < drawn; ++j) {
     picked.push_back(static_cast<int>(static_cast<long long>(j) * run_.case_count / drawn));
   }
   const bool named = run_.case_names.size() == static_cast<std::size_t>(run_.case_count);
+  std::vector<double> levels = run_.levels;
+  if (levels.empty()) levels.assign(std::begin(default_levels), std::end(default_levels));
   out_ << "<script type=\"application/json\" id=\"morvit-data\">{\"outcome\":" << json_string(run_.names.outcome)
        << ",\"factors\":[";
   for (int j = 1; j <= run_.factor_count; ++j) out_ << (j == 1 ? "" : ",") << json_string(factor_name(run_, j));
-  out_ << "],\"cases\":" << run_.case_count << ",\"case\":[";
+  out_ << "],\"mer\":" << json_number(run_.measurement_error) << ",\"levels\":[";
+  for (std::size_t k = 0; k < levels.size(); ++k) out_ << (k == 0 ? "" : ",") << json_number(levels[k]);
+  out_ << "],\"page\":" << blocks_a_page << ",\"cases\":" << run_.case_count << ",\"case\":[";
   for (std::size_t k = 0; k < picked.size(); ++k) out_ << (k == 0 ? "" : ",") << picked[k] + 1;
   out_ << "],\"names\":";
   if (named) {
@@ -310,27 +346,35 @@ void PageWriter::plot_data() {
     }
     out_ << ']';
   }
+  out_ << "],\n\"blocks\":[";
+  for (std::size_t k = 0; k < blocks_.size(); ++k) {
+    out_ << (k == 0 ? "" : ",\n");
+    block_data(blocks_[k]);
+  }
   out_ << "]}</script>\n";
 }
 
 void PageWriter::write() {
   head();
+  warnings();
   comments();
   if (!run_.reached_table) {
     out_ << "<section id=\"summary\">\n<p class=\"notice\">The run ended without a table: it did not reach "
          << "<code>FIN</code>, or an error ended it first. The report file (<code>morvit.out</code>, or the file "
-         << "that an <code>OUT</code> command named) holds the message.</p>\n</section>\n</main>\n"
-         << "<script>document.documentElement.setAttribute('data-state', 'ready');</script>\n</body>\n</html>\n";
+         << "that an <code>OUT</code> command named) holds the message.</p>\n</section>\n</main>\n";
+    write_script(out_);
+    out_ << "</body>\n</html>\n";
     return;
   }
   blocks_ = blocks_of(run_);
   summary();
-  reading_and_filter();
+  controls();
   plots();
   table();
-  out_ << "</main>\n";
-  plot_data();
-  out_ << "<script>" << page_script() << "</script>\n</body>\n</html>\n";
+  out_ << "<div id=\"tip\" role=\"tooltip\" hidden></div>\n</main>\n";
+  data();
+  write_script(out_);
+  out_ << "</body>\n</html>\n";
 }
 
 }  // namespace

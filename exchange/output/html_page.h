@@ -10,13 +10,15 @@ namespace morvit {
 // spaced sample of them, and the page says so.
 inline constexpr int plotted_cases_at_most = 2000;
 
-// The run as one self-contained HTML5 page (no network, no other file): the comments, the
-// run summary, the whole table with the block label on every row (rows whose P says the
-// hypothesis is compatible with measurement error told apart from those it rejects, at a
-// level the reader chooses), a filter by factor, and an X-Y plot for every factor and
-// combination, drawn by the page's script when its block is opened (the single factors
-// open at first). The plot data are embedded once, for at most plotted_cases_at_most
-// cases. When the run reached no table, the page says so and shows the comments.
+// The run as one self-contained HTML5 page (no network, no other file): the run's warnings,
+// the comments, the run summary, and the page's script (page.js) with the data it draws
+// from, embedded once: every row of the table with its critical measurement errors, cases
+// against and ties, each block's fit measures and whether it holds a factor with its
+// negation, and the scores of at most plotted_cases_at_most cases. The script shows the
+// table and a z-score and a membership plot for every block, a page of blocks at a time,
+// and reads each hypothesis row from its critical MER at the MER and level the reader sets.
+// A Content-Security-Policy allows the page's own script and style sheet by their hashes
+// and nothing else. When the run reached no table, the page says so and shows the comments.
 void write_html_page(std::ostream& out, const RunRecord& run);
 
 }  // namespace morvit
