@@ -109,7 +109,7 @@ void ExchangeListener::take_case_names() {
     for (int i = 0; i < record_.case_count; ++i) {
       for (int column = 0; column <= record_.factor_count; ++column) fingerprint.add(record_.score(column, i));
     }
-    if (fingerprint.value() != names->fingerprint) {
+    if (fingerprint.value() != names->fingerprint || names->cases != record_.case_count) {
       warn(file, "the case names were made for other data than this command file holds (an earlier command file "
                  "of the same name?); the cases are shown without names");
       return;

@@ -230,6 +230,11 @@ TEST(OutputsInAFaultyWorld, CaseNamesOfOtherDataAreNotTaken) {
     EXPECT_EQ(dir.read("c.csv").find("North") != std::string::npos, !changed) << dir.read("c.csv");
   }
   EXPECT_EQ(dir.read("run.cmd.cases"), names);
+  // The first line's count of cases is the data's too.
+  dir.write("run.cmd", made);
+  dir.write("run.cmd.cases", "#MORVIT CASES 3" + names.substr(names.find(' ', 14)));
+  EXPECT_NE(testing::run_morvit(dir, {"--cases-csv", "c.csv", "run.cmd"}).err.find("made for other data"),
+            std::string::npos);
 }
 
 }  // namespace
