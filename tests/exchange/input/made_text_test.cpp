@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/column_names.h"
 #include "exchange/input/command_file_maker.h"
 #include "exchange/number_text.h"
 
@@ -88,6 +89,16 @@ TEST(MadeText, RawLipsetDataCalibrateToThePublishedMemberships) {
                            "COM    E = UNSTABLE, CALIBRATED 15/9.5/5\n"),
             std::string::npos)
       << made.text;
+  // A run reads the names back without their calibration, signs and exponents included.
+  ColumnNames names;
+  for (std::size_t at = made.text.find("COM    "); at != std::string::npos; at = made.text.find("COM    ", at + 1)) {
+    take_name_from_comment(made.text.substr(at + 7, made.text.find('\n', at) - at - 7), names);
+  }
+  take_name_from_comment("F = GNP, CALIBRATED -1E+21/2.5E-3/3E+21", names);
+  EXPECT_EQ(names.outcome, "SURVIVED");
+  EXPECT_EQ(names.factors[0], "DEVELOPED");
+  EXPECT_EQ(names.factors[4], "UNSTABLE");
+  EXPECT_EQ(names.factors[5], "GNP");
   const std::vector<std::vector<double>> rows = data_rows(made.text);
   ASSERT_EQ(rows.size(), 18U);
   // Calibrated first, then negated: breakdown is 1 - survival.
