@@ -154,6 +154,10 @@ def check_page(morvit, chromium, work, command_file, args, name, out_dir, expect
         problems.append(f'the filter does not say "{blocks} of {blocks} blocks shown"')
     if blocks > data['page'] and f'of {blocks} (page 1 of ' not in dom:
         problems.append('no pager')
+    filter_part = dom[dom.find('<fieldset id="filter">'):]
+    boxes = filter_part[:filter_part.find('</fieldset>')].count('type="checkbox"')
+    if boxes != len(data['factors']):
+        problems.append(f'{boxes} factors to tick in the filter, the run has {len(data["factors"])}')
 
     # The single factors open at first (as many as the first view draws quickly), each with
     # its z-score plot and its membership plot, every drawn case a point.
