@@ -23,14 +23,14 @@ run must be a column of the CSV file, value for value. Exits 0 when all agree, 1
 """
 import csv
 import glob
-import json
 import math
 import os
-import shutil
 import struct
 import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import check_table_csv  # noqa: E402  (the stored runs and their work folders)
 
 FIT = ['cons_suf', 'cov_suf', 'pri', 'cons_nec', 'cov_nec', 'ron', 'coincidence']
 HYPOTHESES = ('NECESSARY', 'SUFFICIENT', 'NEC AND SUFF')
@@ -177,31 +177,17 @@ def main(argv):
     runs = []
     for command_file in sorted(glob.glob(os.path.join(datasets, '*.hand.cmd'))):
         runs.append((os.path.basename(command_file), None, [command_file], command_file[:-len('.hand.cmd')] + '.csv'))
-    for command_file in sorted(glob.glob(os.path.join(examples, '*.cmd'))):
-        runs.append((os.path.basename(command_file), None, [command_file], None))
-    for case_file in sorted(glob.glob(os.path.join(cases, '*', 'case.json'))):
-        with open(case_file) as handle:
-            args = json.load(handle)['args']
-        if args:
-            runs.append((os.path.basename(os.path.dirname(case_file)), os.path.join(os.path.dirname(case_file), 'in'),
-                         args, None))
+    runs += [run + (None,) for run in check_table_csv.stored_runs(examples, cases)]
     failures, tables, blocks = [], 0, 0
     for where, inputs, args, dataset in runs:
-        work = tempfile.mkdtemp(prefix='morvit-fit-check-')
         try:
-            if inputs:
-                shutil.copytree(inputs, work, dirs_exist_ok=True)
-                for folder, _, files in os.walk(work):
-                    for name in files:
-                        os.chmod(os.path.join(folder, name), 0o644)
-            checked = check_run(morvit, work, args, where, dataset)
+            checked = check_table_csv.in_work_folder(inputs, 'morvit-fit-check-',
+                                                     lambda work: check_run(morvit, work, args, where, dataset))
             if checked is not None:
                 tables += 1
                 blocks += checked
         except (Disagreement, ValueError, IndexError, OSError) as problem:
             failures.append(f'{where}: {problem}')
-        finally:
-            shutil.rmtree(work, ignore_errors=True)
     for failure in failures:
         print(failure)
     print(f'{len(runs)} runs, {tables} with a table: the fit measures and cases against of {blocks} blocks agree '

@@ -36,10 +36,11 @@ import subprocess
 import sys
 import tempfile
 
-SKIPPED = 77
-CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-                  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                  '--enable-logging=stderr', '--v=0']
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import check_html_page  # noqa: E402  (one way to find and start Chromium)
+from check_html_page import SKIPPED, Failure, find_chromium  # noqa: E402
+
+CHROMIUM_FLAGS = check_html_page.CHROMIUM_FLAGS + check_html_page.LOGGING
 
 # Short enough for a COM line ("A = " and the text within columns 8 to 80), no comma (the
 # --names and --factors lists are comma-separated), no blanks at either end (trimmed).
@@ -61,17 +62,6 @@ assert len({text.upper() for text in PAYLOADS}) == len(PAYLOADS)
 FILE_NAME = 'run\'"><img id=pwnf src=x onerror=document.title=1>-->.cmd'
 CASES = 14
 FACTORS = 10
-
-
-class Failure(Exception):
-    pass
-
-
-def find_chromium():
-    for name in (os.environ.get('MORVIT_CHROMIUM'), 'chromium', 'chromium-browser', 'google-chrome'):
-        if name and shutil.which(name):
-            return shutil.which(name)
-    return None
 
 
 def data_rows():

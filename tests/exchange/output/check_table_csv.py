@@ -183,11 +183,9 @@ def check_run(morvit, work, args, where):
     return compare(report_rows, read_table(os.path.join(work, CSV_NAME), where), where)
 
 
-def main(argv):
-    if len(argv) != 4:
-        print(__doc__)
-        return 2
-    morvit, examples, cases = (os.path.abspath(arg) for arg in argv[1:])
+def stored_runs(examples, cases):
+    """(name, folder of input files or None, arguments) of every example and of every stored
+    case that names a command file."""
     runs = []
     for command_file in sorted(glob.glob(os.path.join(examples, '*.cmd'))):
         runs.append((os.path.basename(command_file), None, [command_file]))
@@ -197,23 +195,39 @@ def main(argv):
         if args:  # a run without a command file has no table and is a usage error with options
             runs.append((os.path.basename(os.path.dirname(case_file)), os.path.join(os.path.dirname(case_file), 'in'),
                          args))
+    return runs
+
+
+def in_work_folder(inputs, prefix, action):
+    """action(work) in a new folder holding a writable copy of the folder `inputs` (when
+    given); the folder is removed afterwards."""
+    work = tempfile.mkdtemp(prefix=prefix)
+    try:
+        if inputs:
+            shutil.copytree(inputs, work, dirs_exist_ok=True)
+            for folder, _, files in os.walk(work):
+                for name in files:
+                    os.chmod(os.path.join(folder, name), 0o644)
+        return action(work)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main(argv):
+    if len(argv) != 4:
+        print(__doc__)
+        return 2
+    morvit, examples, cases = (os.path.abspath(arg) for arg in argv[1:])
+    runs = stored_runs(examples, cases)
     failures, tables, rows = [], 0, 0
     for where, inputs, args in runs:
-        work = tempfile.mkdtemp(prefix='morvit-table-csv-')
         try:
-            if inputs:
-                shutil.copytree(inputs, work, dirs_exist_ok=True)
-                for folder, _, files in os.walk(work):
-                    for name in files:
-                        os.chmod(os.path.join(folder, name), 0o644)
-            compared = check_run(morvit, work, args, where)
+            compared = in_work_folder(inputs, 'morvit-table-csv-', lambda work: check_run(morvit, work, args, where))
             if compared is not None:
                 tables += 1
                 rows += compared
         except (Disagreement, ValueError, StopIteration, OSError) as problem:
             failures.append(f'{where}: {problem}')
-        finally:
-            shutil.rmtree(work, ignore_errors=True)
     for failure in failures:
         print(failure)
     print(f'{len(runs)} runs, {tables} with a table, {rows} printed rows agree with the CSV; '
