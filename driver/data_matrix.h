@@ -24,7 +24,8 @@ class DataMatrix {
   double z(int case_index, int column) const { return z_.get()[offset(case_index, column)]; }
   double wght(int case_index) const { return wght_.get()[case_index]; }
 
-  // Column `column` of the z-scores: max_cases contiguous values.
+  // Column `column` of the scores and of the z-scores: max_cases contiguous values each.
+  const double* x_column(int column) const { return x_.get() + static_cast<std::size_t>(column) * max_cases; }
   const double* z_column(int column) const { return z_.get() + static_cast<std::size_t>(column) * max_cases; }
   const double* weights() const { return wght_.get(); }
 

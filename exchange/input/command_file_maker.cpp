@@ -46,14 +46,6 @@ struct ChosenColumn {
   bool membership() const { return role == "--outcome" || role == "--factors"; }
 };
 
-std::string upper_ascii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 // Text for a COM line: control characters as blanks.
 std::string comment_text(std::string_view text) {
   std::string clean(text);

@@ -3,20 +3,10 @@
 #include <algorithm>
 #include <map>
 
+#include "exchange/number_text.h"
 #include "exchange/output/csv_fields.h"
 
 namespace morvit {
-namespace {
-
-std::string in_small_letters(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-}  // namespace
-
 std::vector<std::string> cases_csv_header(const RunRecord& run) {
   const auto columns = static_cast<std::size_t>(std::max(run.factor_count, 0)) + 1;
   std::vector<std::string> named(columns);
@@ -38,11 +28,11 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
       header.push_back(title + "_z");
     }
     std::map<std::string, int> uses;
-    for (const std::string& field : header) ++uses[in_small_letters(field)];
+    for (const std::string& field : header) ++uses[upper_ascii(field)];
     changed = false;
     for (std::size_t j = 0; j < columns; ++j) {
       if (by_name[j] &&
-          (uses[in_small_letters(header[3 + 2 * j])] > 1 || uses[in_small_letters(header[4 + 2 * j])] > 1)) {
+          (uses[upper_ascii(header[3 + 2 * j])] > 1 || uses[upper_ascii(header[4 + 2 * j])] > 1)) {
         by_name[j] = false;
         changed = true;
       }

@@ -36,9 +36,9 @@ ExchangeListener::ExchangeListener(ExchangeOptions options, std::ostream& err)
 void ExchangeListener::warn(const std::string& file, const std::string& what) {
   ++warnings_;
   if (options_.quiet) return;
-  report(err_, Place{file}, Severity::warning, what);
-  // Among the run's warnings too, as told after "morvit: ".
   const std::string line = diagnostic(Place{file}, Severity::warning, what);
+  err_ << line << '\n';
+  // Among the run's warnings too, as told after "morvit: ".
   warning(std::string_view(line).substr(std::string_view("morvit: ").size()));
 }
 
@@ -64,19 +64,15 @@ void ExchangeListener::results(const RunResults& results) {
   record_.expected_msd = results.expected_msd;
   record_.denominator_df = results.denominator_df;
   if (results.data == nullptr) return;
-  const auto cases = static_cast<std::size_t>(results.case_count);
-  const auto columns = static_cast<std::size_t>(results.factor_count) + 1;
-  record_.x.resize(cases * columns);
-  record_.z.resize(cases * columns);
-  record_.w.resize(cases);
+  // The columns one after the other, each as long as the run has cases.
+  const auto cases = static_cast<std::ptrdiff_t>(results.case_count);
   for (int column = 0; column <= results.factor_count; ++column) {
-    for (int i = 0; i < results.case_count; ++i) {
-      const std::size_t at = static_cast<std::size_t>(column) * cases + static_cast<std::size_t>(i);
-      record_.x[at] = results.data->x(i, column);
-      record_.z[at] = results.data->z(i, column);
-    }
+    const double* x = results.data->x_column(column);
+    const double* z = results.data->z_column(column);
+    record_.x.insert(record_.x.end(), x, x + cases);
+    record_.z.insert(record_.z.end(), z, z + cases);
   }
-  for (int i = 0; i < results.case_count; ++i) record_.w[static_cast<std::size_t>(i)] = results.data->wght(i);
+  record_.w.assign(results.data->weights(), results.data->weights() + cases);
 }
 
 void ExchangeListener::row(const TableRow& row) {

@@ -8,13 +8,11 @@
 #include "driver/diagnostics.h"
 #include "exchange/number_text.h"
 #include "exchange/output/page_assets.h"
+#include "exchange/output/row_assessment.h"
 #include "recordio/field_editing.h"
 
 namespace morvit {
 namespace {
-
-// The levels of P offered when the run record names none.
-constexpr double default_levels[] = {0.01, 0.05, 0.1};
 
 // At most this many blocks are shown at once in the table and the plot list; the reader
 // pages through the rest.
@@ -76,6 +74,17 @@ std::string short_decimal(double value) {
   while (text.back() == '0') text.pop_back();
   if (text.back() == '.') text.pop_back();
   return text;
+}
+
+// The levels of P the page offers: the run record's, or those of its level when it names
+// none.
+std::vector<double> offered_levels(const RunRecord& run) {
+  return run.levels.empty() ? levels_shown(run.level) : run.levels;
+}
+
+// The number of cases the plots draw: all of them, or an evenly spaced sample.
+int drawn_cases(const RunRecord& run) {
+  return run.case_count < plotted_cases_at_most ? run.case_count : plotted_cases_at_most;
 }
 
 std::string factor_name(const RunRecord& run, int factor) {
@@ -197,8 +206,7 @@ void PageWriter::summary() {
 }
 
 void PageWriter::controls() {
-  std::vector<double> levels = run_.levels;
-  if (levels.empty()) levels.assign(std::begin(default_levels), std::end(default_levels));
+  const std::vector<double> levels = offered_levels(run_);
   bool level_offered = false;
   for (const double level : levels) level_offered = level_offered || level == run_.level;
   const double chosen = level_offered ? run_.level : levels.front();
@@ -237,7 +245,7 @@ void PageWriter::controls() {
 }
 
 void PageWriter::plots() {
-  const int drawn = run_.case_count < plotted_cases_at_most ? run_.case_count : plotted_cases_at_most;
+  const int drawn = drawn_cases(run_);
   out_ << "<section id=\"plots\">\n<h2>X-Y plots of the factors and combinations</h2>\n<p class=\"about\">For each "
        << "factor and combination two plots. <b>Z-scores</b>, as the table tests them: the outcome's z-score (up) "
        << "against the membership's z-score (across; for a combination the smallest of its factors' z-scores). "
@@ -306,14 +314,13 @@ void PageWriter::block_data(const BlockRange& block) {
 }
 
 void PageWriter::data() {
-  const int drawn = run_.case_count < plotted_cases_at_most ? run_.case_count : plotted_cases_at_most;
+  const int drawn = drawn_cases(run_);
   std::vector<int> picked;
   for (int j = 0; j < drawn; ++j) {
     picked.push_back(static_cast<int>(static_cast<long long>(j) * run_.case_count / drawn));
   }
   const bool named = run_.case_names.size() == static_cast<std::size_t>(run_.case_count);
-  std::vector<double> levels = run_.levels;
-  if (levels.empty()) levels.assign(std::begin(default_levels), std::end(default_levels));
+  const std::vector<double> levels = offered_levels(run_);
   out_ << "<script type=\"application/json\" id=\"morvit-data\">{\"outcome\":" << json_string(run_.names.outcome)
        << ",\"factors\":[";
   for (int j = 1; j <= run_.factor_count; ++j) out_ << (j == 1 ? "" : ",") << json_string(factor_name(run_, j));

@@ -3,20 +3,13 @@
 #include "driver/file_paths.h"
 #include "exchange/case_names.h"
 #include "exchange/diagnostics.h"
+#include "exchange/number_text.h"
 #include "exchange/output_file.h"
 
 namespace morvit {
 namespace {
 
 constexpr std::string_view data_key = "DATA: ";
-
-std::string upper_ascii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 // The directory part of a final path, with its separator.
 std::string directory_of(const std::string& path) { return path.substr(0, path.size() - base_name(path).size()); }
@@ -49,7 +42,6 @@ void FilesInUse::report_file(std::string_view name, const platform::FileIdentity
 }
 
 void FilesInUse::comment(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (!text.starts_with(data_key)) return;
   text.remove_prefix(data_key.size());
   const std::size_t counts = text.rfind(" (");

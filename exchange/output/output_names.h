@@ -31,7 +31,7 @@ class FilesInUse {
   explicit FilesInUse(std::string command_file) : command_file_(std::move(command_file)) {}
 
   void report_file(std::string_view name, const platform::FileIdentity& identity);
-  // Takes the CSV file's name from a comment text, if it is one.
+  // Takes the CSV file's name from a comment text (without its trailing blanks), if it is one.
   void comment(std::string_view text);
 
   // Why the output `name` must not be written ("is the report file REP.OUT that the run
