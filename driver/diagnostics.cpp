@@ -106,24 +106,22 @@ void Diagnostics::error(FilePosition where, std::string_view what) {
 }
 
 void Diagnostics::warning(WarningKind kind, FilePosition where, std::string_view what) {
+  count_and_show(kind, file_, where, what);
+}
+
+void Diagnostics::notice(WarningKind kind, std::string_view what) { count_and_show(kind, {}, {0, 0}, what); }
+
+void Diagnostics::count_and_show(WarningKind kind, std::string_view file, FilePosition where, std::string_view what) {
   ++met_;
   if (quiet_) return;
   ++warnings_;
   if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
-  show_warning(diagnostic(file_, where.line, where.column, Severity::warning, what));
+  show_warning(diagnostic(file, where.line, where.column, Severity::warning, what));
 }
 
 void Diagnostics::show_warning(const std::string& line) {
   platform::write_standard_error(line + "\n");
   if (listener_ != nullptr) listener_->warning(std::string_view(line).substr(std::string_view("morvit: ").size()));
-}
-
-void Diagnostics::notice(WarningKind kind, std::string_view what) {
-  ++met_;
-  if (quiet_) return;
-  ++warnings_;
-  if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
-  platform::write_standard_error(diagnostic({}, 0, 0, Severity::warning, what) + "\n");
 }
 
 void Diagnostics::report_hidden_warnings() {

@@ -65,6 +65,8 @@ class Diagnostics {
   int warnings_met() const { return met_; }
 
  private:
+  // Counts a warning of `kind` and shows it unless quiet or shown often enough already.
+  void count_and_show(WarningKind kind, std::string_view file, FilePosition where, std::string_view what);
   void show_warning(const std::string& line);
 
   std::string file_;
