@@ -1,16 +1,10 @@
 #include "analysis/combinations.h"
 
 #include "analysis/rounding.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 namespace {
-
-int binomial(int n, int k) {
-  if (k < 0 || k > n) return 0;
-  int result = 1;
-  for (int i = 1; i <= k; ++i) result = result * (n - k + i) / i;
-  return result;
-}
 
 class CombinationBlocks {
  public:
@@ -100,7 +94,7 @@ int combination_rank(std::span<const int> factors, int factor_count) {
 
 std::string combination_label(std::span<const int> factors) {
   std::string label;
-  for (int factor : factors) label.push_back(static_cast<char>('A' + factor - 1));
+  for (int factor : factors) label.push_back(factor_letter(factor));
   return label;
 }
 

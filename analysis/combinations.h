@@ -13,7 +13,7 @@ namespace morvit {
 // Partition sums of every factor (size 1) and combination (sizes 2 to 6), stored by size
 // and by combination rank (index rank - 1), so that a combination's comparison rows can
 // read its constituents' sums.
-using CombinationSums = std::array<std::array<PartitionSums, 252>, max_combination_size + 1>;
+using CombinationSums = std::array<std::array<PartitionSums, max_combinations_of_a_size>, max_combination_size + 1>;
 
 // Position of the combination of the increasing 1-based factor numbers `factors` in the
 // enumeration of all combinations of its size of `factor_count` factors (1 for the first).

@@ -3,10 +3,9 @@
 #include <array>
 #include <cstdint>
 
-namespace morvit {
+#include "limits/program_limits.h"
 
-inline constexpr int max_table_factors = 10;
-inline constexpr int max_combination_size = 6;
+namespace morvit {
 
 // What the fit analysis reads: the z-scores (column 0 the outcome, column j factor j,
 // each column contiguous over the cases), the case weights and the two constants that
@@ -14,7 +13,7 @@ inline constexpr int max_combination_size = 6;
 struct FitInputs {
   int case_count = 0;    // N, 0 to 100,000
   int factor_count = 0;  // K, 0 to 10
-  std::array<const double*, max_table_factors + 1> z{};
+  std::array<const double*, max_columns> z{};
   const double* wght = nullptr;
   double expected_msd = 0.0;
   std::int32_t denominator_df = 0;

@@ -9,6 +9,7 @@
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 #include "recordio/free_form_writer.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 
@@ -39,7 +40,7 @@ void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums&
   HypothesisRows rows(report, inputs.expected_msd, inputs.denominator_df, observer);
   const double weight_total = static_cast<double>(sums.baseline.total_weight);
   for (int factor = 1; factor <= inputs.factor_count; ++factor) {
-    rows.write_factor_rows(std::string(1, static_cast<char>('A' + factor - 1)),
+    rows.write_factor_rows(std::string(1, factor_letter(factor)),
                            sums.partitions[1][static_cast<std::size_t>(factor - 1)],
                            weight_total);
   }

@@ -47,16 +47,8 @@
 namespace morvit {
 namespace {
 
-constexpr int max_factors = max_table_factors;
 constexpr int block_cases = 64;
 constexpr int group_lanes = 4;
-
-constexpr int binomial(int n, int k) {
-  if (k < 0 || k > n) return 0;
-  int result = 1;
-  for (int i = 1; i <= k; ++i) result = result * (n - k + i) / i;
-  return result;
-}
 
 constexpr int groups_of(int count) { return (count + group_lanes - 1) / group_lanes; }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/maker_arguments.h"
 #include "exchange/number_text.h"
 
 namespace morvit {
@@ -75,8 +76,10 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
       continue;
     }
     if (argument == "--make-command-file") {
+      MakerArguments maker = parse_maker_arguments({arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end()});
+      if (!maker.problem.empty()) return usage_error(std::move(maker.problem));
       line.mode = CommandLine::Mode::make_command_file;
-      line.maker_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+      line.maker = std::move(maker.options);
       return line;
     }
     if (argument == "--level" || argument.starts_with("--level=")) {

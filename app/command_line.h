@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "exchange/input/maker_options.h"
+
 namespace morvit {
 
 // What the command line asks for. Options come before the command-file name, in the GNU
@@ -31,8 +33,8 @@ struct CommandLine {
   // --level P: the level of P of the table CSV's critical measurement error, 0 < P < 1.
   double level = 0.05;
 
-  // --make-command-file: every argument from its value on, for the converter to read.
-  std::vector<std::string> maker_arguments;
+  // --make-command-file: what the arguments after it ask the converter to do.
+  MakerOptions maker;
 };
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments);

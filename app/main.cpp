@@ -6,7 +6,7 @@
 #include "app/command_line.h"
 #include "app/program_texts.h"
 #include "driver/diagnostics.h"
-#include "driver/interrupts.h"
+#include "system/interrupts.h"
 #include "driver/run_driver.h"
 #include "exchange/c_stream.h"
 #include "exchange/input/command_file_maker.h"
@@ -48,13 +48,13 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
 
 // --make-command-file: interruptions end it as they end a run (a word and status 1, no
 // half-written file), and a lack of memory is told, not an abort.
-int make_command_file(const std::vector<std::string>& arguments) {
+int make_command_file(const morvit::MakerOptions& options) {
   morvit::CStream out(stdout);
   morvit::CStream err(stderr);
   morvit::install_interrupt_handlers(nullptr, nullptr);
   morvit::MakerOutcome outcome = morvit::MakerOutcome::refused;
   try {
-    outcome = morvit::make_command_file(arguments, out, err);
+    outcome = morvit::make_command_file(options, out, err);
   } catch (const std::bad_alloc&) {
     err << "morvit: out of memory; no command file was made\n";
     err.flush();
@@ -63,7 +63,6 @@ int make_command_file(const std::vector<std::string>& arguments) {
   switch (outcome) {
     case morvit::MakerOutcome::made: return 0;
     case morvit::MakerOutcome::refused: return 2;
-    case morvit::MakerOutcome::usage_error: print(stderr, morvit::usage_text()); return 2;
   }
   return 2;
 }
@@ -79,7 +78,7 @@ int main(int argc, char** argv) {
     case morvit::CommandLine::Mode::usage_error:
       print(stderr, "morvit: " + morvit::printable(line.problem) + "\n" + morvit::usage_text());
       return 2;
-    case morvit::CommandLine::Mode::make_command_file: return make_command_file(line.maker_arguments);
+    case morvit::CommandLine::Mode::make_command_file: return make_command_file(line.maker);
     case morvit::CommandLine::Mode::run: break;
   }
   if (!line.ignored.empty() && !line.quiet) {

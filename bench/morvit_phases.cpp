@@ -25,7 +25,7 @@
 
 #include "analysis/fit_table.h"
 #include "driver/data_loading.h"
-#include "driver/platform.h"
+#include "system/platform.h"
 #include "driver/run_context.h"
 #include "driver/run_summary.h"
 

@@ -1,6 +1,6 @@
 #include "driver/banner.h"
 
-#include "driver/platform.h"
+#include "system/platform.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 

@@ -12,17 +12,13 @@
 #include "recordio/column_fields.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
+#include "recordio/capitals.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 namespace {
 
-constexpr int line_length = 80;
-
-void to_capitals(std::string& line) {
-  for (char& c : line) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
+constexpr int line_length = line_columns;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -197,7 +193,7 @@ LoopEnd run_command_loop(RunContext& run) {
       report_command_file_end(run);
       return as_loop_end(status);
     }
-    to_capitals(text);
+    text = capitals(text);
     const CommandLine line{text, run.command.command_line_number()};
     const std::string_view keyword = line.text.substr(0, 3);
 
@@ -210,7 +206,7 @@ LoopEnd run_command_loop(RunContext& run) {
       }
     } else if (keyword == "MER") {
       settings.measurement_error = real_argument(run, line, 8);
-      check_argument_columns(run, line, "MER", 8, 80, settings.measurement_error);
+      check_argument_columns(run, line, "MER", 8, line_columns, settings.measurement_error);
       seen.last_mer = line.number;
     } else if (keyword == "WEI") {
       if (!settings.data_loaded) {
@@ -250,9 +246,9 @@ LoopEnd run_command_loop(RunContext& run) {
         return LoopEnd::stopped;
       }
       if (settings.case_count > max_cases) {
-        report_error(run, {"  MAXIMUM NUMBER OF CASES CANNOT EXCEED 100,000."});
+        report_error(run, {"  MAXIMUM NUMBER OF CASES CANNOT EXCEED " + std::string(max_cases_text) + "."});
         run.diagnostics.error(line.at(first_count_column(line.text)),
-                              "DAT asks for " + std::to_string(settings.case_count) + " cases; at most 100,000");
+                              "DAT asks for " + std::to_string(settings.case_count) + " cases; at most " + std::string(max_cases_text));
         return LoopEnd::stopped;
       }
       if (settings.case_count <= 0) {

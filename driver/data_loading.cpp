@@ -6,9 +6,10 @@
 #include <string_view>
 #include <utility>
 
-#include "distributions/distributions.h"
+#include "analysis/z_scores.h"
 #include "driver/diagnostics.h"
 #include "recordio/free_form_reader.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 namespace {
@@ -20,7 +21,7 @@ std::string value_name(std::string_view block, std::uint64_t block_line, int cas
     name += ", outcome";
   } else if (column > 0) {
     name += ", factor ";
-    name += static_cast<char>('A' + column - 1);
+    name += factor_letter(column);
   }
   return name + " (" + std::string(block) + " on line " + std::to_string(block_line) + ")";
 }
@@ -51,18 +52,6 @@ void warn_decimal_comma(RunContext& run, FilePosition where, double value, const
     warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", block_line, case_index, column));
   }
   if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, block_line, case_index, column);
-}
-
-// The z-score of one raw score. The three tests are made in this order and the last
-// that holds decides; with a damping factor above one half the bounds cross and a score
-// may pass two of them.
-double z_score(double score, double lo, double hi) {
-  int fault = 0;
-  double z = 0.0;
-  if (lo <= score && score <= hi) z = ppnd16(score, fault);
-  if (score > hi) z = ppnd16(hi, fault);
-  if (score < lo) z = ppnd16(lo, fault);
-  return z;
 }
 
 // How many values the lines of a data matrix hold, so that a message can name the line
@@ -188,11 +177,10 @@ void build_z_scores(RunContext& run) {
   const int cases = run.settings.case_count;
   const int columns = run.settings.factor_count + 1;
   DataMatrix& data = run.data;
-  const double lo = run.settings.damping_factor;
-  const double hi = 1.0 - run.settings.damping_factor;
+  const double damping = run.settings.damping_factor;
   for (int i = 0; i < cases; ++i) data.wght(i) = 1.0;
   for (int j = 0; j < columns; ++j) {
-    for (int i = 0; i < cases; ++i) data.z(i, j) = z_score(data.x(i, j), lo, hi);
+    for (int i = 0; i < cases; ++i) data.z(i, j) = z_score(data.x(i, j), damping);
   }
 }
 

@@ -4,11 +4,9 @@
 #include <cstdlib>
 #include <memory>
 
-namespace morvit {
+#include "limits/program_limits.h"
 
-inline constexpr int max_cases = 100000;
-inline constexpr int max_factors = 10;
-inline constexpr int max_columns = max_factors + 1;
+namespace morvit {
 
 // The data of a run: raw scores `x`, their z-scores `z` (both column by column: column 0
 // is the outcome, column j factor j) and the case weights `wght`. Fixed size, allocated

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "driver/interrupts.h"
+#include "system/interrupts.h"
 
 namespace morvit {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace morvit {
 

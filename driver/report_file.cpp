@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "driver/fatal_stop.h"
-#include "driver/interrupts.h"
+#include "system/interrupts.h"
 
 namespace morvit {
 

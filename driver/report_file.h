@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "driver/output_channel.h"
-#include "driver/platform.h"
+#include "system/interrupts.h"
+#include "system/platform.h"
 #include "recordio/record_sink.h"
 
 namespace morvit {
@@ -17,7 +18,7 @@ namespace morvit {
 // A write that fails is a fatal stop naming the file and the system's reason; the file keeps
 // the whole records written before. Only the start-up console, which is not a report, lets
 // its writes fail quietly (a console that was closed or went away).
-class ReportFile final : public RecordSink {
+class ReportFile final : public RecordSink, public SavedOnInterruption {
  public:
   ReportFile() = default;
   ~ReportFile() override;
@@ -47,7 +48,7 @@ class ReportFile final : public RecordSink {
   }
 
   // Async-signal-safe: writes out the buffered records and cuts a written file after them.
-  void save_from_signal() noexcept;
+  void save_from_signal() noexcept override;
 
   // The names of the report files (and "standard output") that received records and were
   // closed, in the order they were first closed.

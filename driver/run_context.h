@@ -5,7 +5,7 @@
 
 #include "driver/data_matrix.h"
 #include "driver/diagnostics.h"
-#include "driver/platform.h"
+#include "system/platform.h"
 #include "driver/report_file.h"
 #include "driver/run_listener.h"
 #include "driver/settings.h"

@@ -9,20 +9,21 @@
 #include "driver/banner.h"
 #include "driver/command_interpreter.h"
 #include "driver/fatal_stop.h"
-#include "driver/interrupts.h"
+#include "system/interrupts.h"
 #include "driver/open_for_update.h"
-#include "driver/platform.h"
+#include "system/platform.h"
 #include "driver/report_messages.h"
 #include "driver/report_redirect.h"
 #include "driver/run_summary.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 #include "recordio/free_form_writer.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 namespace {
 
-constexpr std::size_t name_length = 80;
+constexpr std::size_t name_length = line_columns;
 
 // The command file name as an 80-character field: cut after 80 characters, padded with
 // blanks, all blanks without an argument.

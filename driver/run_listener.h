@@ -5,7 +5,7 @@
 
 #include "analysis/table_observer.h"
 #include "driver/data_matrix.h"
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace morvit {
 

@@ -1,19 +1,10 @@
 #include "driver/run_summary.h"
 
-#include "analysis/rounding.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 #include "recordio/free_form_writer.h"
 
 namespace morvit {
-
-std::int32_t denominator_df(const double* weights, int case_count) {
-  std::int32_t df = 0;
-  for (int i = 0; i < case_count; ++i) df = truncate_to_int32(static_cast<double>(df) + weights[i]);
-  return df;
-}
-
-double expected_msd(double measurement_error) { return (measurement_error * 4.0) * measurement_error; }
 
 void write_run_summary(RunContext& run, std::int32_t df, double msd) {
   static const Format rule("(1X,77(1H-))");

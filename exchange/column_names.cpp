@@ -38,7 +38,7 @@ std::string_view without_calibration(std::string_view text) {
 std::string outcome_comment(std::string_view name) { return std::string(outcome_key) + std::string(name); }
 
 std::string factor_comment(int factor, std::string_view name) {
-  return std::string(1, static_cast<char>('A' + factor - 1)) + " = " + std::string(name);
+  return std::string(1, factor_letter(factor)) + " = " + std::string(name);
 }
 
 std::string weights_comment(std::string_view name) { return std::string(weights_key) + std::string(name); }
@@ -55,8 +55,8 @@ void take_name_from_comment(std::string_view text, ColumnNames& names) {
     names.outcome = std::string(text.substr(outcome_key.size()));
   } else if (text.starts_with(weights_key) && text.size() > weights_key.size()) {
     names.weights = std::string(text.substr(weights_key.size()));
-  } else if (text.size() > 4 && text[0] >= 'A' && text[0] < 'A' + max_factors && text.substr(1, 3) == " = ") {
-    names.factors[static_cast<std::size_t>(text[0] - 'A')] = std::string(text.substr(4));
+  } else if (text.size() > 4 && factor_of_letter(text[0]) != 0 && text.substr(1, 3) == " = ") {
+    names.factors[static_cast<std::size_t>(factor_of_letter(text[0]) - 1)] = std::string(text.substr(4));
   }
 }
 
@@ -77,9 +77,9 @@ std::string block_names(std::string_view block, const ColumnNames& names) {
   if (!any || block == "NONE") return "";
   std::string joined;
   for (const char letter : block) {
-    if (letter < 'A' || letter >= 'A' + max_factors) continue;
+    if (factor_of_letter(letter) == 0) continue;
     if (!joined.empty()) joined += '*';
-    const std::string& name = names.factors[static_cast<std::size_t>(letter - 'A')];
+    const std::string& name = names.factors[static_cast<std::size_t>(factor_of_letter(letter) - 1)];
     joined += name.empty() ? std::string(1, letter) : name;
   }
   return joined;

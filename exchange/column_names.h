@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/data_matrix.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 

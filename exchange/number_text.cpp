@@ -5,24 +5,15 @@
 #include <cmath>
 
 #include "recordio/decimal_conversion.h"
+#include "recordio/capitals.h"
 
 namespace morvit {
 namespace {
 
-bool same_letters(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != upper[i]) return false;
-  }
-  return true;
-}
-
 bool is_missing_mark(std::string_view text) {
   constexpr std::array<std::string_view, 5> marks{"NA", "N/A", "#N/A", "NAN", "."};
   for (const std::string_view mark : marks) {
-    if (same_letters(text, mark)) return true;
+    if (equals_in_capitals(text, mark)) return true;
   }
   return text.empty();
 }
@@ -39,14 +30,6 @@ std::string with_thousands(long count) {
     out += digits[i];
   }
   return out;
-}
-
-std::string upper_ascii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 std::string_view trimmed(std::string_view text) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "recordio/capitals.h"
+
 namespace morvit {
 
 // What a CSV cell holds.
@@ -31,8 +33,5 @@ std::string with_thousands(long count);
 // `text` without blanks and tabs at either end.
 std::string_view trimmed(std::string_view text);
 
-// `text` with the letters a to z in capitals, as names are compared (the run reads its
-// command file in capitals) and every other byte as it is.
-std::string upper_ascii(std::string_view text);
 
 }  // namespace morvit

@@ -3,9 +3,9 @@
 #include <sstream>
 
 #include "driver/diagnostics.h"
-#include "driver/file_paths.h"
-#include "driver/output_replacement.h"
-#include "driver/platform.h"
+#include "system/file_paths.h"
+#include "system/output_replacement.h"
+#include "system/platform.h"
 
 namespace morvit {
 

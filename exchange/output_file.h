@@ -12,7 +12,7 @@ namespace morvit {
 bool same_file(const std::string& a, const std::string& b);
 
 // Writes the file `name` with what `body` puts into the stream, replaced whole or not at
-// all (see driver/output_replacement.h). When that fails, says "morvit: cannot write NAME:
+// all (see system/output_replacement.h). When that fails, says "morvit: cannot write NAME:
 // REASON" on `err` and returns false; the old file is then as it was. An interruption
 // meanwhile ends the process once the temporary file is gone.
 bool write_file(const std::string& name, const std::function<void(std::ostream&)>& body, std::ostream& err);

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "measures/block_membership.h"
+#include "limits/program_limits.h"
 
 // How the evidence of all blocks is gathered in one pass.
 //
@@ -56,8 +57,8 @@ struct ChunkValues {
 // Where a block's factors stand in the chunk.
 struct BlockColumns {
   int count = 0;
-  const double* x[10] = {};
-  const double* z[10] = {};  // the rounded z-scores for three factors or more
+  const double* x[max_factors] = {};
+  const double* z[max_factors] = {};  // the rounded z-scores for three factors or more
 };
 
 // A block's running sums, lane by lane.
@@ -258,7 +259,7 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
   std::vector<BlockColumns> walked;
   std::vector<std::size_t> places;
   for (std::size_t at = 0; at < blocks.size(); ++at) {
-    int factors[10];
+    int factors[max_factors];
     BlockColumns b;
     b.count = block_factors(blocks[at], factors);
     bool known = b.count > 0;

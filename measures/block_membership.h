@@ -3,6 +3,8 @@
 #include <span>
 #include <string_view>
 
+#include "limits/program_limits.h"
+
 namespace morvit {
 
 // The membership of a block (a factor, or a combination of factors named by its letters,
@@ -14,6 +16,6 @@ namespace morvit {
 double block_membership(std::string_view block, std::span<const double> values, bool rounded_from_three);
 
 // The factor numbers of a block label ("ACE": 1, 3, 5); letters outside A to J are passed over.
-int block_factors(std::string_view block, int (&factors)[10]);
+int block_factors(std::string_view block, int (&factors)[max_factors]);
 
 }  // namespace morvit

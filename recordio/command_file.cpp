@@ -1,4 +1,5 @@
 #include "recordio/command_file.h"
+#include "limits/program_limits.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +10,7 @@ namespace morvit {
 
 namespace {
 
-constexpr std::size_t command_line_width = 80;
+constexpr std::size_t command_line_width = line_columns;
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "recordio/byte_source.h"
+#include "system/byte_source.h"
 #include "recordio/read_status.h"
 
 namespace morvit {

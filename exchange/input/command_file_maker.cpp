@@ -14,8 +14,8 @@
 #include "exchange/input/csv_reader.h"
 #include "exchange/diagnostics.h"
 #include "exchange/number_text.h"
-#include "driver/interrupts.h"
-#include "driver/output_replacement.h"
+#include "system/interrupts.h"
+#include "system/output_replacement.h"
 #include "exchange/output_file.h"
 #include "measures/calibration.h"
 
@@ -122,10 +122,10 @@ class Maker {
 };
 
 std::size_t Maker::find_column(const CsvRecord& header, const std::string& wanted) const {
-  const std::string key = upper_ascii(wanted);
+  const std::string key = capitals(wanted);
   std::vector<std::size_t> found;
   for (std::size_t i = 0; i < header.size(); ++i) {
-    if (upper_ascii(trimmed(header[i].text)) == key) found.push_back(i);
+    if (capitals(trimmed(header[i].text)) == key) found.push_back(i);
   }
   if (found.size() > 1) {
     refuse(header[found[1]].line, header[found[1]].column,
@@ -481,13 +481,7 @@ MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& opt
   return Maker(options, shown_name, err).make(csv_text);
 }
 
-MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  const MakerArguments parsed = parse_maker_arguments(arguments);
-  if (!parsed.problem.empty()) {
-    err << "morvit: " << printable(parsed.problem) << '\n';
-    return MakerOutcome::usage_error;
-  }
-  MakerOptions options = parsed.options;
+MakerOutcome make_command_file(MakerOptions options, std::ostream& out, std::ostream& err) {
   // "-o -" is standard output, as "-" reads standard input.
   const bool to_file = !options.output.empty() && options.output != "-";
   const std::string side_file = to_file ? case_names_file(options.output) : std::string();

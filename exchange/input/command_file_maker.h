@@ -36,12 +36,11 @@ class ConversionRefused : public std::runtime_error {
 MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& options, const std::string& shown_name,
                               std::ostream& err);
 
-enum class MakerOutcome { made, refused, usage_error };
+enum class MakerOutcome { made, refused };
 
-// `morvit --make-command-file ...`: reads the arguments and the CSV file, makes the
-// command file, writes it to standard output (`out`) or to the -o file, and the case names
-// to the side file of the -o file. A refused conversion writes no file. Messages go to
-// `err`; for a usage error the caller adds the usage text.
-MakerOutcome make_command_file(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// `morvit --make-command-file ...`: reads the CSV file, makes the command file, writes it to
+// standard output (`out`) or to the -o file, and the case names to the side file of the -o
+// file. A refused conversion writes no file. Messages go to `err`.
+MakerOutcome make_command_file(MakerOptions options, std::ostream& out, std::ostream& err);
 
 }  // namespace morvit

@@ -1,4 +1,5 @@
 #include "exchange/input/csv_reader.h"
+#include "recordio/capitals.h"
 
 #include <array>
 
@@ -16,10 +17,7 @@ std::string_view without_byte_order_mark(std::string_view text) {
 char declared_separator(std::string_view& text) {
   constexpr std::string_view key = "SEP=";
   if (text.size() < key.size() + 1) return 0;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    const char c = text[i];
-    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != key[i]) return 0;
-  }
+  if (!equals_in_capitals(text.substr(0, key.size()), key)) return 0;
   const char separator = text[key.size()];
   std::string_view rest = text.substr(key.size() + 1);
   if (separator == '\n' || separator == '\r' || separator == '"' || separator == ' ') return 0;

@@ -29,15 +29,4 @@ struct MakerOptions {
   std::string output;                // -o FILE (empty: standard output)
 };
 
-// The options, or what is wrong with the arguments (`problem` not empty).
-struct MakerArguments {
-  MakerOptions options;
-  std::string problem;
-};
-
-// Reads the arguments that follow --make-command-file: one CSV file name and the options,
-// in any order, each option as "--name VALUE" or "--name=VALUE" ("-o FILE" for the output).
-// Only --calibrate may be given more than once.
-MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments);
-
 }  // namespace morvit

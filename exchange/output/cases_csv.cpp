@@ -5,6 +5,7 @@
 
 #include "exchange/number_text.h"
 #include "exchange/output/csv_fields.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 std::vector<std::string> cases_csv_header(const RunRecord& run) {
@@ -13,7 +14,7 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
   std::vector<std::string> fallback(columns);
   for (std::size_t j = 0; j < columns; ++j) {
     named[j] = j == 0 ? run.names.outcome : j <= run.names.factors.size() ? run.names.factors[j - 1] : "";
-    fallback[j] = j == 0 ? std::string("outcome") : std::string(1, static_cast<char>('A' + j - 1));
+    fallback[j] = j == 0 ? std::string("outcome") : std::string(1, factor_letter(j));
   }
   // Names give way to letters until no two fields are alike; letters and the fixed fields
   // never clash with one another, so this ends after at most one round per column.
@@ -28,11 +29,11 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
       header.push_back(title + "_z");
     }
     std::map<std::string, int> uses;
-    for (const std::string& field : header) ++uses[upper_ascii(field)];
+    for (const std::string& field : header) ++uses[capitals(field)];
     changed = false;
     for (std::size_t j = 0; j < columns; ++j) {
       if (by_name[j] &&
-          (uses[upper_ascii(header[3 + 2 * j])] > 1 || uses[upper_ascii(header[4 + 2 * j])] > 1)) {
+          (uses[capitals(header[3 + 2 * j])] > 1 || uses[capitals(header[4 + 2 * j])] > 1)) {
         by_name[j] = false;
         changed = true;
       }

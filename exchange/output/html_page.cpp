@@ -10,6 +10,7 @@
 #include "exchange/output/page_assets.h"
 #include "exchange/output/row_assessment.h"
 #include "recordio/field_editing.h"
+#include "limits/program_limits.h"
 
 namespace morvit {
 namespace {
@@ -97,8 +98,8 @@ bool contradictory(std::string_view block, const RunRecord& run) {
   if (block == "NONE") return false;
   for (const char a : block) {
     for (const char b : block) {
-      const std::string& first = run.names.factors[static_cast<std::size_t>(a - 'A')];
-      const std::string& second = run.names.factors[static_cast<std::size_t>(b - 'A')];
+      const std::string& first = run.names.factors[static_cast<std::size_t>(factor_of_letter(a) - 1)];
+      const std::string& second = run.names.factors[static_cast<std::size_t>(factor_of_letter(b) - 1)];
       if (!second.empty() && first.size() == second.size() + 1 && first[0] == '~' &&
           std::string_view(first).substr(1) == second) {
         return true;
@@ -199,7 +200,7 @@ void PageWriter::summary() {
        << (run_.names.outcome.empty() ? std::string("(not named)") : html(run_.names.outcome)) << "</td></tr>\n";
   for (int j = 1; j <= run_.factor_count; ++j) {
     const std::string name = factor_name(run_, j);
-    out_ << "<tr><td>" << static_cast<char>('A' + j - 1) << "</td><td>"
+    out_ << "<tr><td>" << factor_letter(j) << "</td><td>"
          << (name.empty() ? std::string("(not named)") : html(name)) << "</td></tr>\n";
   }
   out_ << "</table>\n</div>\n</section>\n";
@@ -230,14 +231,14 @@ void PageWriter::controls() {
        << "the combination lies markedly closer to the outcome than its constituent.</p>\n";
   out_ << "<fieldset id=\"filter\">\n<legend>Show the blocks that contain every ticked factor</legend>\n";
   for (int j = 1; j <= run_.factor_count; ++j) {
-    const char letter = static_cast<char>('A' + j - 1);
+    const char letter = factor_letter(j);
     const std::string name = factor_name(run_, j);
     out_ << "<label><input type=\"checkbox\" value=\"" << letter << "\"> " << letter;
     if (!name.empty()) out_ << ' ' << html(name);
     out_ << "</label>\n";
   }
   out_ << "<label>of <select id=\"size\"><option value=\"all\" selected>any number of factors</option>";
-  const int largest = run_.factor_count < 6 ? run_.factor_count : 6;
+  const int largest = run_.factor_count < max_combination_size ? run_.factor_count : max_combination_size;
   for (int k = 1; k <= largest; ++k) {
     out_ << "<option value=\"" << k << "\">" << k << (k == 1 ? " factor" : " factors") << "</option>";
   }

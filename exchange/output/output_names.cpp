@@ -1,6 +1,6 @@
 #include "exchange/output/output_names.h"
 
-#include "driver/file_paths.h"
+#include "system/file_paths.h"
 #include "exchange/case_names.h"
 #include "exchange/diagnostics.h"
 #include "exchange/number_text.h"
@@ -46,7 +46,7 @@ void FilesInUse::comment(std::string_view text) {
   text.remove_prefix(data_key.size());
   const std::size_t counts = text.rfind(" (");
   if (counts != std::string_view::npos) text = text.substr(0, counts);
-  data_file_ = upper_ascii(text);
+  data_file_ = capitals(text);
 }
 
 std::string FilesInUse::clash(const std::string& name) const {
@@ -60,7 +60,7 @@ std::string FilesInUse::clash(const std::string& name) const {
   }
   // The CSV file sits beside the command file, or in the working directory, where the
   // maker was run; the comment gives its name in capitals.
-  if (!data_file_.empty() && upper_ascii(base_name(path)) == data_file_) {
+  if (!data_file_.empty() && capitals(base_name(path)) == data_file_) {
     const std::string directory = directory_of(path);
     if (directory == directory_of(final_path(command_file_)) || directory == directory_of(final_path("x"))) {
       return "is the CSV file that the command file was made from";

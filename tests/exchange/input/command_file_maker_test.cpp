@@ -46,11 +46,17 @@ TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
             "\"Mu \"\"old\"\"\";\"West\";1e-1;.3;0,30000000000000004;1\r\n");
   std::ostringstream out, err;
   const std::string output = (dir.path() / "islands.cmd").string();
-  const MakerOutcome outcome = make_command_file({(dir.path() / "islands.csv").string(), "--outcome", "democracy",
-                                                  "--factors", "wealth, LITERACY", "--weights=w", "--cases",
-                                                  "country", "--mer", "0.10", "--dam", "0.02", "--title",
-                                                  "Three islands", "-o", output},
-                                                 out, err);
+  MakerOptions options;
+  options.data_file = (dir.path() / "islands.csv").string();
+  options.outcome = "democracy";
+  options.factors = {"wealth", "LITERACY"};
+  options.weights = "w";
+  options.cases = "country";
+  options.mer = 0.10;
+  options.dam = 0.02;
+  options.title = "Three islands";
+  options.output = output;
+  const MakerOutcome outcome = make_command_file(options, out, err);
   EXPECT_EQ(outcome, MakerOutcome::made);
   EXPECT_EQ(err.str(), "");
   EXPECT_EQ(out.str(), "");

@@ -1,4 +1,4 @@
-#include "exchange/input/maker_options.h"
+#include "app/maker_arguments.h"
 
 #include <array>
 #include <cmath>

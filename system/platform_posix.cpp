@@ -14,7 +14,7 @@
 #include <ctime>
 #include <limits>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace morvit::platform {
 namespace {

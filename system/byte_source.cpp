@@ -1,4 +1,4 @@
-#include "recordio/byte_source.h"
+#include "system/byte_source.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,13 +2,21 @@
 
 namespace morvit {
 
-class ReportFile;
+// A stream whose whole records an interruption saves before the process ends (the console
+// and the report). save_from_signal() must be async-signal-safe.
+class SavedOnInterruption {
+ public:
+  virtual void save_from_signal() noexcept = 0;
+
+ protected:
+  ~SavedOnInterruption() = default;
+};
 
 // An interruption from outside (Ctrl-C, a termination request, a hangup, the quit key, the
 // file size limit) ends the run at once: the whole records written so far are saved, a word
 // goes to standard error ("Interrupt", "Killed", "Hangup", "Quit", "File size limit
 // exceeded") and the process ends with status 1.
-void install_interrupt_handlers(ReportFile* console, ReportFile* report);
+void install_interrupt_handlers(SavedOnInterruption* console, SavedOnInterruption* report);
 void remove_interrupt_handlers();
 
 // While one exists, an interruption waits: a report file is being switched, written out or

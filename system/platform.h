@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "recordio/byte_source.h"
+#include "system/byte_source.h"
 
 namespace morvit::platform {
 

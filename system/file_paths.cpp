@@ -1,4 +1,4 @@
-#include "driver/file_paths.h"
+#include "system/file_paths.h"
 
 #include <filesystem>
 #include <system_error>

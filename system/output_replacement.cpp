@@ -1,10 +1,10 @@
-#include "driver/output_replacement.h"
+#include "system/output_replacement.h"
 
 #include <atomic>
 #include <cstdint>
 
-#include "driver/file_paths.h"
-#include "driver/interrupts.h"
+#include "system/file_paths.h"
+#include "system/interrupts.h"
 
 namespace morvit {
 namespace {

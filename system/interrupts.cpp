@@ -1,10 +1,9 @@
-#include "driver/interrupts.h"
+#include "system/interrupts.h"
 
 #include <atomic>
 #include <string_view>
 
-#include "driver/platform.h"
-#include "driver/report_file.h"
+#include "system/platform.h"
 
 namespace morvit {
 namespace {
@@ -13,8 +12,8 @@ using platform::Interruption;
 
 // The streams an interruption saves; with the two counters below, the only mutable globals
 // of the program.
-std::atomic<ReportFile*> interrupted_console{nullptr};
-std::atomic<ReportFile*> interrupted_report{nullptr};
+std::atomic<SavedOnInterruption*> interrupted_console{nullptr};
+std::atomic<SavedOnInterruption*> interrupted_report{nullptr};
 
 std::atomic<int> critical_depth{0};
 constexpr int none_pending = -1;
@@ -32,8 +31,8 @@ std::string_view message_of(Interruption kind) {
 }
 
 [[noreturn]] void end_interrupted_run(Interruption kind) noexcept {
-  if (ReportFile* console = interrupted_console.load()) console->save_from_signal();
-  if (ReportFile* report = interrupted_report.load()) report->save_from_signal();
+  if (SavedOnInterruption* console = interrupted_console.load()) console->save_from_signal();
+  if (SavedOnInterruption* report = interrupted_report.load()) report->save_from_signal();
   platform::write_standard_error(message_of(kind));
   platform::exit_now(1);
 }
@@ -49,7 +48,7 @@ void on_interruption(Interruption kind) {
 
 }  // namespace
 
-void install_interrupt_handlers(ReportFile* console, ReportFile* report) {
+void install_interrupt_handlers(SavedOnInterruption* console, SavedOnInterruption* report) {
   interrupted_console.store(console);
   interrupted_report.store(report);
   platform::install_interruption_handler(on_interruption);

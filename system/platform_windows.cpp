@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace morvit::platform {
 namespace {
