@@ -21,13 +21,13 @@ void write_table_header(RecordSink& report) {
   write_formatted(report, rule, {});
 }
 
-void compute_fit_sums(const FitInputs& inputs, FitSums& sums) {
+void compute_table_sums(const FitInputs& inputs, TableSums& sums) {
   const auto cases = static_cast<std::size_t>(inputs.case_count);
   sums.baseline = compute_baseline({inputs.z[0], cases}, {inputs.wght, cases});
   accumulate_all_partitions(inputs, sums.partitions);
 }
 
-void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums& sums, TableObserver* observer) {
+void write_fit_table(RecordSink& report, const FitInputs& inputs, const TableSums& sums, TableObserver* observer) {
   write_table_header(report);
   write_baseline_row(report, sums.baseline);
   if (observer != nullptr) {
@@ -48,8 +48,8 @@ void write_fit_table(RecordSink& report, const FitInputs& inputs, const FitSums&
 }
 
 void write_fit_table(RecordSink& report, const FitInputs& inputs, TableObserver* observer) {
-  FitSums sums;
-  compute_fit_sums(inputs, sums);
+  TableSums sums;
+  compute_table_sums(inputs, sums);
   write_fit_table(report, inputs, sums, observer);
 }
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/maker_arguments.h"
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 
 namespace morvit {
 namespace {

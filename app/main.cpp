@@ -10,7 +10,7 @@
 #include "driver/run_driver.h"
 #include "exchange/c_stream.h"
 #include "exchange/input/command_file_maker.h"
-#include "exchange/diagnostics.h"
+#include "driver/diagnostics.h"
 #include "exchange/output/exchange_listener.h"
 
 namespace {
@@ -27,7 +27,6 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   outputs.html = line.html;
   outputs.names = line.names;
   outputs.level = line.level;
-  outputs.quiet = line.quiet;
   if (!outputs.any_output()) {
     if (!line.names.empty() && !line.quiet) {
       morvit::CStream err(stderr);
@@ -43,7 +42,7 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   const int status = morvit::run_morvit(options);
   if (status != 0 && status != morvit::strict_status) return status;
   if (listener.status() != 0) return listener.status();
-  return line.strict && (warned || listener.warnings() > 0) ? morvit::strict_status : status;
+  return line.strict && warned ? morvit::strict_status : status;
 }
 
 // --make-command-file: interruptions end it as they end a run (a word and status 1, no

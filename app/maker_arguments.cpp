@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 
 namespace morvit {
 namespace {

@@ -91,8 +91,8 @@ Times run_once(const char* path, std::size_t& report_bytes) {
 
   start = Clock::now();
   inputs.denominator_df = morvit::denominator_df(inputs.wght, inputs.case_count);
-  auto sums = std::make_unique<morvit::FitSums>();
-  morvit::compute_fit_sums(inputs, *sums);
+  auto sums = std::make_unique<morvit::TableSums>();
+  morvit::compute_table_sums(inputs, *sums);
   times.analysis = milliseconds(start, Clock::now());
 
   const int out = ::open("morvit_phases.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);

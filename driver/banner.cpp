@@ -30,7 +30,8 @@ void write_banner(RecordSink& sink, const Stamp& stamp) {
                    stamp.second});
 }
 
-void write_trailer(RecordSink& sink, const Stamp& stamp, int error_count, int warning_count) {
+void write_trailer(RecordSink& sink, const Stamp& stamp, int error_count) {
+  constexpr int warning_count = 0;
   static const Format trailer(
       "(/,1X,79(1H-),/,1X,18HMORVIT FINISHED ON,2X,I2.2,1H-,I2.2,1H-,I4,2X,2HAT,2X,I2.2,1H:,I2.2,1H:,I2.2,/,/,"
       "1X,27HNUMBER OF ERRORS DETECTED =,1X,I6,/,1X,27HNUMBER OF WARNINGS ISSUED =,1X,I6,/,1X,79(1H-))");

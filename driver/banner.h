@@ -20,7 +20,9 @@ Stamp read_stamp();
 // another empty line.
 void write_banner(RecordSink& sink, const Stamp& stamp);
 
-// The seven trailer lines with the finishing time and the error and warning counts.
-void write_trailer(RecordSink& sink, const Stamp& stamp, int error_count, int warning_count);
+// The seven trailer lines with the finishing time and the error and warning counts. The
+// report's warning count is never raised: warnings are told on standard error, and the
+// report stays as it is for them.
+void write_trailer(RecordSink& sink, const Stamp& stamp, int error_count);
 
 }  // namespace morvit

@@ -14,6 +14,7 @@
 #include "recordio/formatted_writer.h"
 #include "recordio/capitals.h"
 #include "limits/program_limits.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 namespace {

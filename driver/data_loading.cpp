@@ -10,6 +10,7 @@
 #include "driver/diagnostics.h"
 #include "recordio/free_form_reader.h"
 #include "limits/program_limits.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 namespace {

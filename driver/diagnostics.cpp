@@ -1,7 +1,5 @@
 #include "driver/diagnostics.h"
 
-#include <charconv>
-#include <cstdio>
 
 #include "system/platform.h"
 #include "driver/run_listener.h"
@@ -20,21 +18,12 @@ constexpr std::array<const char*, warning_kinds> hidden_nouns = {
     "negative weights",
     "notes about the command file",
     "comments that start before column 8",
+    "warnings about case names",
+    "warnings about --names",
+    "warnings about runs without a table",
 };
 
 }  // namespace
-
-std::string number_text(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
-
-std::string setting_text(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
-  return text;
-}
 
 std::string quoted_text(std::string_view text) {
   constexpr std::size_t longest = 60;
@@ -80,14 +69,13 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
-std::string diagnostic(std::string_view file, std::uint64_t line, std::uint64_t column, Severity severity,
-                       std::string_view what) {
+std::string diagnostic(const Place& place, Severity severity, std::string_view what) {
   std::string text = "morvit: ";
-  if (!file.empty()) {
-    text += printable(file);
-    if (line > 0) {
-      text += ':' + std::to_string(line);
-      if (column > 0) text += ':' + std::to_string(column);
+  if (!place.file.empty()) {
+    text += printable(place.file);
+    if (place.line > 0) {
+      text += ':' + std::to_string(place.line);
+      if (place.column > 0) text += ':' + std::to_string(place.column);
     }
     text += ": ";
   }
@@ -96,31 +84,47 @@ std::string diagnostic(std::string_view file, std::uint64_t line, std::uint64_t 
   return text;
 }
 
+void report(std::ostream& err, const Place& place, Severity severity, std::string_view what) {
+  err << diagnostic(place, severity, what) << '\n';
+}
+
 std::string Diagnostics::place(FilePosition where) const {
   return file_ + ":" + std::to_string(where.line) + ":" + std::to_string(where.column);
 }
 
+void Diagnostics::write(const std::string& line) {
+  if (err_ != nullptr) {
+    *err_ << line << '\n';
+    err_->flush();
+  } else {
+    platform::write_standard_error(line + "\n");
+  }
+}
+
 void Diagnostics::error(FilePosition where, std::string_view what) {
-  ++errors_;
-  platform::write_standard_error(diagnostic(file_, where.line, where.column, Severity::error, what) + "\n");
+  write(diagnostic({file_, where.line, where.column}, Severity::error, what));
 }
 
 void Diagnostics::warning(WarningKind kind, FilePosition where, std::string_view what) {
-  count_and_show(kind, file_, where, what);
+  count_and_show(kind, {file_, where.line, where.column}, what);
 }
 
-void Diagnostics::notice(WarningKind kind, std::string_view what) { count_and_show(kind, {}, {0, 0}, what); }
+void Diagnostics::warning(WarningKind kind, const Place& place, std::string_view what) {
+  count_and_show(kind, place, what);
+}
 
-void Diagnostics::count_and_show(WarningKind kind, std::string_view file, FilePosition where, std::string_view what) {
+void Diagnostics::notice(WarningKind kind, std::string_view what) { count_and_show(kind, {}, what); }
+
+void Diagnostics::count_and_show(WarningKind kind, const Place& place, std::string_view what) {
   ++met_;
   if (quiet_) return;
   ++warnings_;
   if (++per_kind_[static_cast<std::size_t>(kind)] > shown_per_kind) return;
-  show_warning(diagnostic(file, where.line, where.column, Severity::warning, what));
+  show_warning(diagnostic(place, Severity::warning, what));
 }
 
 void Diagnostics::show_warning(const std::string& line) {
-  platform::write_standard_error(line + "\n");
+  write(line);
   if (listener_ != nullptr) listener_->warning(std::string_view(line).substr(std::string_view("morvit: ").size()));
 }
 
@@ -128,8 +132,7 @@ void Diagnostics::report_hidden_warnings() {
   for (std::size_t kind = 0; kind < warning_kinds; ++kind) {
     const int hidden = per_kind_[kind] - shown_per_kind;
     if (hidden <= 0) continue;
-    show_warning(
-        diagnostic(file_, 0, 0, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown"));
+    show_warning(diagnostic({file_}, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown"));
   }
 }
 

@@ -30,7 +30,6 @@ struct RunContext {
   ReportFile report;
   Settings settings;
   std::int32_t error_count = 0;
-  std::int32_t warning_count = 0;
   DataMatrix data;
   // Outputs beside the report; never null (a listener that does nothing by default).
   RunListener* listener = nullptr;

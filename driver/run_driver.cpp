@@ -80,7 +80,9 @@ void report_outcome(RunContext& run) {
   platform::write_standard_error(line + ")\n");
 }
 
-int run(RunContext& run, ReportFile& console) {
+// A run from its banner to its trailer: the command loop, then the summary and the table
+// or the message of how the loop ended; then the outputs beside the report.
+int run_to_the_end(RunContext& run, ReportFile& console) {
   const Stamp stamp = read_stamp();
   write_banner(console, stamp);
   console.flush();
@@ -94,11 +96,11 @@ int run(RunContext& run, ReportFile& console) {
     case LoopEnd::read_failed: report_read_error(run); break;
     case LoopEnd::stopped: break;
   }
-  write_trailer(run.report, read_stamp(), run.error_count, run.warning_count);
+  write_trailer(run.report, read_stamp(), run.error_count);
   run.report.close();
   // Before the outputs are written, so that they hold these lines among the warnings.
   run.diagnostics.report_hidden_warnings();
-  run.listener->finished(end == LoopEnd::finished);
+  run.listener->finished(end == LoopEnd::finished, run.diagnostics);
   report_outcome(run);
   return 0;
 }
@@ -152,7 +154,7 @@ int run_morvit(const RunOptions& options) {
     }
     context->report.set_fallback(connect_fallback, context.get());
     install_interrupt_handlers(&console, &context->report);
-    status = run(*context, console);
+    status = run_to_the_end(*context, console);
     if (status == 0 && options.strict && (context->error_count > 0 || context->diagnostics.warnings_met() > 0)) {
       status = strict_status;
     }

@@ -21,6 +21,8 @@ struct RunResults {
   std::int32_t denominator_df = 0;
 };
 
+class Diagnostics;
+
 // Follows a run for outputs beside the report. The report itself never depends on it.
 class RunListener {
  public:
@@ -37,8 +39,9 @@ class RunListener {
   // Receives the rows of the table, if the run writes one.
   virtual TableObserver* table_observer() { return nullptr; }
   // After the trailer of a run that reached its end (with or without a table); not after a
-  // fatal stop or an interrupt.
-  virtual void finished(bool /*table_written*/) {}
+  // fatal stop or an interrupt. Warnings about the outputs go to the run's `diagnostics`,
+  // which count them with the run's own.
+  virtual void finished(bool /*table_written*/, Diagnostics& /*diagnostics*/) {}
 };
 
 }  // namespace morvit

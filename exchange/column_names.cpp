@@ -1,6 +1,6 @@
 #include "exchange/column_names.h"
 
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 
 namespace morvit {
 namespace {

@@ -4,7 +4,8 @@
 
 #include "driver/diagnostics.h"
 #include "exchange/column_names.h"
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 

@@ -12,8 +12,9 @@
 #include "exchange/column_names.h"
 #include "exchange/input/calibration_thresholds.h"
 #include "exchange/input/csv_reader.h"
-#include "exchange/diagnostics.h"
-#include "exchange/number_text.h"
+#include "driver/diagnostics.h"
+#include "exchange/cell_text.h"
+#include "recordio/number_text.h"
 #include "system/interrupts.h"
 #include "system/output_replacement.h"
 #include "exchange/output_file.h"
@@ -88,10 +89,10 @@ class Maker {
 
  private:
   [[noreturn]] void refuse(long line, long column, const std::string& what) const {
-    throw ConversionRefused(diagnostic(Place{file_, line, column}, Severity::error, what));
+    throw ConversionRefused(diagnostic(Place{file_, static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, Severity::error, what));
   }
   void warn(long line, long column, const std::string& what) const {
-    report(err_, Place{file_, line, column}, Severity::warning, what);
+    report(err_, Place{file_, static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, Severity::warning, what);
   }
 
   void choose_columns(const CsvRecord& header);

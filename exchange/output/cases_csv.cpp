@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 #include "exchange/output/csv_fields.h"
 #include "limits/program_limits.h"
 

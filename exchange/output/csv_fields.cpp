@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "driver/diagnostics.h"
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 

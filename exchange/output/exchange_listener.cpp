@@ -5,7 +5,7 @@
 
 #include "exchange/case_names.h"
 #include "exchange/output/cases_csv.h"
-#include "exchange/diagnostics.h"
+#include "driver/diagnostics.h"
 #include "exchange/output/html_page.h"
 #include "exchange/output/row_assessment.h"
 #include "exchange/output_file.h"
@@ -31,15 +31,6 @@ ExchangeListener::ExchangeListener(ExchangeOptions options, std::ostream& err)
   record_.command_file = options_.command_file;
   record_.level = options_.level;
   record_.levels = levels_shown(options_.level);
-}
-
-void ExchangeListener::warn(const std::string& file, const std::string& what) {
-  ++warnings_;
-  if (options_.quiet) return;
-  const std::string line = diagnostic(Place{file}, Severity::warning, what);
-  err_ << line << '\n';
-  // Among the run's warnings too, as told after "morvit: ".
-  warning(std::string_view(line).substr(std::string_view("morvit: ").size()));
 }
 
 void ExchangeListener::warning(std::string_view line) { record_.warnings.emplace_back(line); }
@@ -89,13 +80,14 @@ void ExchangeListener::row(const TableRow& row) {
   recorded.dfn = row.dfn;
 }
 
-void ExchangeListener::take_case_names() {
+void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
   const std::string file = case_names_file(options_.command_file);
   std::optional<CaseNames> names = read_case_names(file);
   if (!names || !record_.reached_table) return;
   if (names->names.size() != static_cast<std::size_t>(record_.case_count)) {
-    warn(file, std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
-                   " cases; the cases are shown without names");
+    diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+                        std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
+                            " cases; the cases are shown without names");
     return;
   }
   // Names made with a command file name its data only: an older side file left beside a
@@ -106,31 +98,33 @@ void ExchangeListener::take_case_names() {
       for (int column = 0; column <= record_.factor_count; ++column) fingerprint.add(record_.score(column, i));
     }
     if (fingerprint.value() != names->fingerprint || names->cases != record_.case_count) {
-      warn(file, "the case names were made for other data than this command file holds (an earlier command file "
-                 "of the same name?); the cases are shown without names");
+      diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+                          "the case names were made for other data than this command file holds (an earlier "
+                          "command file of the same name?); the cases are shown without names");
       return;
     }
   }
   record_.case_names = std::move(names->names);
 }
 
-void ExchangeListener::take_listed_names() {
+void ExchangeListener::take_listed_names(Diagnostics& diagnostics) {
   if (options_.names.empty()) return;
   const int listed = take_names_from_list(options_.names, record_.names);
   if (record_.reached_table && listed != record_.factor_count) {
-    warn("", "--names lists " + std::to_string(listed) + " names for " + std::to_string(record_.factor_count) +
-                 " factors");
+    diagnostics.warning(WarningKind::names_not_fitting, Place{},
+                        "--names lists " + std::to_string(listed) + " names for " +
+                            std::to_string(record_.factor_count) + " factors");
   }
 }
 
-void ExchangeListener::finished(bool table_written) {
+void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   record_.reached_table = record_.reached_table && table_written;
-  take_case_names();
-  take_listed_names();
+  take_case_names(diagnostics);
+  take_listed_names(diagnostics);
   if (record_.reached_table) assess_rows(record_);
   if (!record_.reached_table) {
-    warn(options_.command_file,
-         "the run ended without a table (see the report); the files asked for say only that");
+    diagnostics.warning(WarningKind::run_without_table, Place{options_.command_file},
+                        "the run ended without a table (see the report); the files asked for say only that");
   }
   // A file the run turned out to need (a report it wrote, the data the command file was
   // made from) is never written over; the other outputs still are.

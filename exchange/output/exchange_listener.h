@@ -17,7 +17,6 @@ struct ExchangeOptions {
   std::string html;          // --html FILE
   std::string names;         // --names LIST
   double level = 0.05;       // --level P: the level of the table CSV's critical measurement error
-  bool quiet = false;        // no warnings
   bool any_output() const { return !table_csv.empty() || !cases_csv.empty() || !html.empty(); }
   // The outputs asked for, in the order they are written.
   std::vector<NamedOutput> outputs() const;
@@ -40,27 +39,23 @@ class ExchangeListener : public RunListener, private TableObserver {
   void warning(std::string_view line) override;
   void results(const RunResults& results) override;
   TableObserver* table_observer() override { return this; }
-  void finished(bool table_written) override;
+  void finished(bool table_written, Diagnostics& diagnostics) override;
 
   // 0, or 2 when an output could not be written.
   int status() const { return status_; }
-  // The warnings met (shown, or kept back by --quiet).
-  int warnings() const { return warnings_; }
   // What was gathered (for tests).
   const RunRecord& record() const { return record_; }
 
  private:
   void row(const TableRow& row) override;
-  void warn(const std::string& file, const std::string& what);
-  void take_case_names();
-  void take_listed_names();
+  void take_case_names(Diagnostics& diagnostics);
+  void take_listed_names(Diagnostics& diagnostics);
 
   ExchangeOptions options_;
   std::ostream& err_;
   RunRecord record_;
   FilesInUse files_in_use_;
   int status_ = 0;
-  int warnings_ = 0;
 };
 
 }  // namespace morvit

@@ -6,11 +6,12 @@
 #include <string_view>
 
 #include "driver/diagnostics.h"
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 #include "exchange/output/page_assets.h"
 #include "exchange/output/row_assessment.h"
 #include "recordio/field_editing.h"
 #include "limits/program_limits.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 namespace {

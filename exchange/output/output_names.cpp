@@ -2,8 +2,8 @@
 
 #include "system/file_paths.h"
 #include "exchange/case_names.h"
-#include "exchange/diagnostics.h"
-#include "exchange/number_text.h"
+#include "driver/diagnostics.h"
+#include "exchange/cell_text.h"
 #include "exchange/output_file.h"
 
 namespace morvit {
@@ -53,7 +53,7 @@ std::string FilesInUse::clash(const std::string& name) const {
   const std::string path = final_path(name);
   platform::FileIdentity identity;
   const bool exists = platform::path_identity(name, identity);
-  for (const ReportFile& report : reports_) {
+  for (const WrittenReport& report : reports_) {
     if ((exists && identity == report.identity) || path == report.path) {
       return "is the report file " + report.name + " that the run wrote";
     }

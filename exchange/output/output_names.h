@@ -39,13 +39,13 @@ class FilesInUse {
   std::string clash(const std::string& name) const;
 
  private:
-  struct ReportFile {
+  struct WrittenReport {
     std::string name;
     platform::FileIdentity identity;
     std::string path;
   };
   std::string command_file_;
-  std::vector<ReportFile> reports_;
+  std::vector<WrittenReport> reports_;
   std::string data_file_;  // in capitals, without directories
 };
 

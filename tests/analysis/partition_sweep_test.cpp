@@ -67,7 +67,7 @@ void plain_sums(const FitInputs& inputs, CombinationSums& sums) {
   }
 }
 
-std::string table_text(const FitInputs& inputs, const FitSums& sums) {
+std::string table_text(const FitInputs& inputs, const TableSums& sums) {
   StringSink sink;
   write_fit_table(sink, inputs, sums);
   return sink.text();
@@ -135,14 +135,14 @@ TEST(PartitionSweep, EverySumAndTheTableMatchThePlainAccumulation) {
     const Data data = random_data(c.factors, c.cases, seed++, c.unit_weights);
     const FitInputs inputs = inputs_of(data);
 
-    auto plain = std::make_unique<FitSums>();
+    auto plain = std::make_unique<TableSums>();
     plain->baseline = compute_baseline({inputs.z[0], data.weights.size()}, data.weights);
     plain_sums(inputs, plain->partitions);
     const std::string expected = table_text(inputs, *plain);
 
     for (const SweepCode code : {SweepCode::best_supported, SweepCode::baseline}) {
       SCOPED_TRACE(code == SweepCode::baseline ? "baseline code" : "best supported code");
-      auto swept = std::make_unique<FitSums>();
+      auto swept = std::make_unique<TableSums>();
       swept->baseline = plain->baseline;
       accumulate_all_partitions(inputs, swept->partitions, code);
 

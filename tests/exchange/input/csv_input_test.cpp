@@ -8,7 +8,8 @@
 
 #include "exchange/input/csv_reader.h"
 #include "driver/diagnostics.h"
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "exchange/column_names.h"
 #include "exchange/input/command_file_maker.h"
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 
 // The command file's text as the maker makes it in memory, without files or processes.
 namespace morvit {

@@ -140,7 +140,8 @@ TEST(RunOutputs, WarningsAboutNamesThatDoNotFit) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err,
             "morvit: run.cmd.cases: warning: 2 case names for 3 cases; the cases are shown without names\n"
-            "morvit: warning: --names lists 3 names for 2 factors\n");
+            "morvit: warning: --names lists 3 names for 2 factors\n"
+            "morvit: report written to morvit.out (2 warnings)\n");
   EXPECT_TRUE(lines_of(dir.read("c.csv"))[1].starts_with("1,,2,")) << dir.read("c.csv");
   EXPECT_EQ(run_morvit(dir, {"-q", "--cases-csv", "c.csv", "--names", "W,S,X", "run.cmd"}).err, "");
 }
@@ -154,7 +155,7 @@ TEST(RunOutputs, ARunWithoutATableWritesOnlyWhatItKnows) {
             "morvit: run.cmd:4:1: error: the command file ends before FIN\n"
             "morvit: run.cmd: warning: the run ended without a table (see the report); the files asked for say only "
             "that\n"
-            "morvit: report written to morvit.out (1 error)\n");
+            "morvit: report written to morvit.out (1 error, 1 warning)\n");
   EXPECT_EQ(dir.read("t.csv"),
             "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,cases_against,critical_mer,cons_suf,cov_suf,pri,cons_nec,"
             "cov_nec,ron,coincidence\n");

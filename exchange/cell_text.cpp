@@ -1,4 +1,4 @@
-#include "exchange/number_text.h"
+#include "exchange/cell_text.h"
 
 #include <array>
 #include <charconv>
