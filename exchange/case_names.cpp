@@ -9,6 +9,28 @@ namespace morvit {
 namespace {
 
 constexpr std::string_view origin_key = "#MORVIT CASES ";
+constexpr std::string_view record_key = "#MORVIT ";
+
+// A line end within a name or value would start another line.
+void append_line(std::string& text, std::string_view line) {
+  for (const char c : line) text += c == '\n' || c == '\r' ? ' ' : c;
+  text += '\n';
+}
+
+// A record line after the origin: "#MORVIT KEY VALUE".
+bool read_record(std::string_view line, CaseNames& names) {
+  if (!line.starts_with(record_key)) return false;
+  line.remove_prefix(record_key.size());
+  const std::size_t blank = line.find(' ');
+  const std::string_view key = line.substr(0, blank);
+  if (key.empty()) return false;
+  for (const char c : key) {
+    if (!((c >= 'A' && c <= 'Z') || c == '_')) return false;
+  }
+  const std::string_view value = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
+  names.records.push_back({std::string(key), std::string(value)});
+  return true;
+}
 
 // The origin line's two numbers: "18 3f1c0a9be2d47715".
 bool read_origin(std::string_view text, CaseNames& names) {
@@ -45,16 +67,15 @@ void DataFingerprint::add(double value) {
   }
 }
 
-std::string case_names_text(const std::vector<std::string>& names, std::uint64_t fingerprint) {
+std::string case_names_text(const std::vector<std::string>& names, std::uint64_t fingerprint,
+                            const std::vector<SideRecord>& records) {
   constexpr char hex[] = "0123456789abcdef";
   std::string text(origin_key);
   text += std::to_string(names.size()) + ' ';
   for (int shift = 60; shift >= 0; shift -= 4) text += hex[(fingerprint >> shift) & 15];
   text += '\n';
-  for (const std::string& name : names) {
-    for (const char c : name) text += c == '\n' || c == '\r' ? ' ' : c;
-    text += '\n';
-  }
+  for (const SideRecord& record : records) append_line(text, std::string(record_key) + record.key + ' ' + record.value);
+  for (const std::string& name : names) append_line(text, name);
   return text;
 }
 
@@ -70,6 +91,7 @@ std::optional<CaseNames> read_case_names(const std::string& path) {
   CaseNames read;
   std::size_t start = 0;
   bool first = true;
+  bool in_records = false;  // right after the origin line
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
@@ -78,9 +100,12 @@ std::optional<CaseNames> read_case_names(const std::string& path) {
     start = end + 1;
     if (first && name.starts_with(origin_key) && read_origin(std::string_view(name).substr(origin_key.size()), read)) {
       first = false;
+      in_records = true;
       continue;
     }
     first = false;
+    if (in_records && read_record(name, read)) continue;
+    in_records = false;
     read.names.push_back(std::move(name));
   }
   return read;
