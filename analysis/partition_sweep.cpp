@@ -25,15 +25,15 @@
 //
 // From three factors on, a membership is the minimum rounded to single precision. The
 // rounding is monotonic, so the rounded minimum is the minimum of the rounded values: the
-// pairs store their memberships rounded, the factor columns are rounded once per block,
+// pairs store their memberships rounded, the factor columns are rounded once per tile,
 // and the larger combinations never convert. (Where rounding makes two values equal, the
 // minimum may pick the other one, which rounded to the same value; only a +0 picked for
 // a -0 differs, and the sign of a zero membership changes neither a comparison nor a
 // squared difference.)
 //
-// The cases are taken in blocks whose memberships of every size stay in the caches. A
+// The cases are taken in tiles whose memberships of every size stay in the caches. A
 // group keeps its four combinations' sums in registers while it runs over the cases of
-// a block, and in `group_sums` from one block to the next, so every sum still takes the
+// a tile, and in `group_sums` from one tile to the next, so every sum still takes the
 // cases one at a time in case order. The above/below split is branch-free: a masked-out
 // lane adds +0.0, which leaves a sum unchanged (these sums start at +0.0 and can never
 // become -0.0). `min` keeps the prefix's value unless z_f is strictly smaller, as the
@@ -43,7 +43,7 @@
 namespace morvit {
 namespace {
 
-constexpr int block_cases = 64;
+constexpr int tile_cases = 64;
 constexpr int group_lanes = 4;
 
 constexpr int groups_of(int count) { return (count + group_lanes - 1) / group_lanes; }
@@ -52,7 +52,7 @@ constexpr int groups_of(int count) { return (count + group_lanes - 1) / group_la
 // plus room for the lanes that the last group of a run writes beyond it, rounded up to
 // an odd number of four-double vectors. The rows then start on vector boundaries (the
 // prefix loads are aligned), and consecutive rows fall into different cache sets (a
-// stride of a power of two would crowd a whole block's rows into two of them).
+// stride of a power of two would crowd a whole tile's rows into two of them).
 constexpr int row_length(int size) {
   const int vectors = (binomial(max_factors, size) + group_lanes + group_lanes - 1) / group_lanes;
   return group_lanes * (vectors % 2 == 1 ? vectors : vectors + 1);
@@ -77,18 +77,18 @@ struct GroupSums {
   alignas(32) double weight_below[group_lanes];
 };
 
-// Memberships of one block, size by size; each case's row is followed by the next case's.
+// Memberships of one tile of cases, size by size; each case's row is followed by the next case's.
 // Sizes 2 to 5 are held rounded to single precision (as doubles); size 6 is not stored.
-struct alignas(64) BlockRows {
-  std::array<double, block_cases * row_length(1)> size1;
-  std::array<double, block_cases * row_length(2)> size2;
-  std::array<double, block_cases * row_length(3)> size3;
-  std::array<double, block_cases * row_length(4)> size4;
-  std::array<double, block_cases * row_length(5)> size5;
+struct alignas(64) TileRows {
+  std::array<double, tile_cases * row_length(1)> size1;
+  std::array<double, tile_cases * row_length(2)> size2;
+  std::array<double, tile_cases * row_length(3)> size3;
+  std::array<double, tile_cases * row_length(4)> size4;
+  std::array<double, tile_cases * row_length(5)> size5;
   // The values that every group reads for a case, each repeated across four lanes so
   // that a vector of it is a plain load: the outcome, the weight, and each factor's
   // z-score as it is (for the pairs) and rounded (for the larger combinations).
-  using Spread = std::array<double, block_cases * group_lanes>;
+  using Spread = std::array<double, tile_cases * group_lanes>;
   Spread outcome;
   Spread weight;
   std::array<Spread, max_factors> z;
@@ -107,7 +107,7 @@ struct alignas(64) BlockRows {
 };
 
 struct Workspace {
-  BlockRows rows;
+  TileRows rows;
   std::array<GroupSums, total_groups()> group_sums;
 };
 
@@ -117,7 +117,7 @@ enum class Membership {
   rounded,  // min(prefix, z_f) of values already rounded
 };
 
-// One group of four combinations over the cases of a block. `prefix` points at the
+// One group of four combinations over the cases of a tile. `prefix` points at the
 // group's first prefix membership of case 0, `last` at the spread z_f; `out`, if not
 // null, receives the group's memberships for the next size. A vector holds two or four
 // of the group's lanes; with two, the cases are run through once for each half.
@@ -171,10 +171,10 @@ template <class Lanes, Membership kind>
 
 // All groups over the cases [first, first + cases).
 template <class Lanes>
-[[gnu::always_inline]] inline void sweep_block(Workspace& work, const FitInputs& inputs, int first, int cases) {
+[[gnu::always_inline]] inline void sweep_tile(Workspace& work, const FitInputs& inputs, int first, int cases) {
   const int factor_count = inputs.factor_count;
   const int largest_size = std::min(factor_count, max_combination_size);
-  BlockRows& rows = work.rows;
+  TileRows& rows = work.rows;
   auto spread = [cases](double* out, const double* values, bool rounded) {
     for (int i = 0; i < cases; ++i) {
       const double v = rounded ? to_single(values[i]) : values[i];
@@ -226,15 +226,15 @@ template <class Lanes>
 }  // namespace
 
 void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, VectorCode code) {
-  // Fixed storage, about 420 KB: the block's memberships and the running sums. Values
+  // Fixed storage, about 420 KB: the tile's memberships and the running sums. Values
   // left in the rows by an earlier call reach only lanes whose sums are never read.
   static Workspace work;
   work.group_sums.fill(GroupSums{});
 
-  // The sweep over all blocks of cases, in the vector lanes chosen (vector_lanes.h).
+  // The sweep over all tiles of cases, in the vector lanes chosen (vector_lanes.h).
   with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
-    for (int first = 0; first < inputs.case_count; first += block_cases) {
-      sweep_block<Lanes>(work, inputs, first, std::min(block_cases, inputs.case_count - first));
+    for (int first = 0; first < inputs.case_count; first += tile_cases) {
+      sweep_tile<Lanes>(work, inputs, first, std::min(tile_cases, inputs.case_count - first));
     }
   });
 
