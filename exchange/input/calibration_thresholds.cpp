@@ -42,9 +42,10 @@ ThresholdsRead read_thresholds(std::string_view text) {
 std::string decreasing_set_words(std::string_view column, const CalibrationThresholds& thresholds) {
   const std::string name(column);
   return "the thresholds decrease, so the members of this set are the cases with low values of " + name +
-         ", yet the set bears the name " + name + "; to name it for what it holds, calibrate the increasing set and " +
-         "name its negation: --calibrate " + name + "=" + number_text(thresholds.inclusion) + "," +
-         number_text(thresholds.crossover) + "," + number_text(thresholds.exclusion) + " --set NAME=~" + name;
+         ", yet the set bears the name " + name + "; name it for what it holds with --set NAME=" + name +
+         " (or calibrate the increasing set and take its negation: --calibrate " + name + "=" +
+         number_text(thresholds.inclusion) + "," + number_text(thresholds.crossover) + "," +
+         number_text(thresholds.exclusion) + " --set NAME=~" + name + ")";
 }
 
 std::string thresholds_beyond_values_words(std::string_view column, const CalibrationThresholds& thresholds,

@@ -21,9 +21,10 @@ ThresholdsRead read_thresholds(std::string_view text);
 // What the comment line naming a calibrated column adds to the name: ", CALIBRATED 400/550/900".
 std::string calibration_words(const CalibrationThresholds& thresholds);
 
-// The warning about a decreasing calibration of the column `column` (E > C > I): the set's
-// members are the cases with low values of the column, although the set bears its name; and
-// how to name the set for what it holds.
+// The warning about a decreasing calibration of the column `column` (E > C > I) that stands
+// as the outcome or a factor under its own name: the set's members are the cases with low
+// values of the column, although the set bears its name; and how to name the set for what it
+// holds.
 std::string decreasing_set_words(std::string_view column, const CalibrationThresholds& thresholds);
 
 // The warning about thresholds that every value of the column lies beyond, from `lowest` to

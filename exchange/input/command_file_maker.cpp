@@ -52,6 +52,8 @@ struct ChosenColumn {
   std::string shown() const { return (negated ? "~" : "") + (name.empty() ? std::string(row_names_column) : name); }
   // "--set": a column that a set of --set is made of.
   bool membership() const { return role == "--outcome" || role == "--factors" || role == "--set"; }
+  // The column of the file at `header_index` gives the values (a set of --set gives none).
+  bool reads(std::size_t header_index) const { return set == no_set && index == header_index; }
 };
 
 // Text for a COM line: control characters as blanks.
@@ -268,12 +270,12 @@ void Maker::choose_calibrations(const CsvRecord& header) {
     const std::size_t index = find_column(header, option.column);
     const std::string name(trimmed(header[index].text));
     bool chosen = false;
-    for (const ChosenColumn& column : numeric_) chosen = chosen || (column.index == index && column.membership());
+    for (const ChosenColumn& column : numeric_) chosen = chosen || (column.reads(index) && column.membership());
     for (const ChosenColumn& column : set_columns_) chosen = chosen || column.index == index;
     if (!chosen) {
       std::string role = sets_.empty() ? "neither the outcome nor a factor; only those are calibrated"
                                        : "neither the outcome nor a factor nor in a --set; only those are calibrated";
-      if (!options_.weights.empty() && numeric_.back().index == index) role = "the column of the weights, which are never calibrated";
+      if (!options_.weights.empty() && numeric_.back().reads(index)) role = "the column of the weights, which are never calibrated";
       if (cases_ && cases_->index == index) role = "the column of the case names";
       refuse(0, 0, given + ": " + name + " is " + role);
     }
@@ -284,13 +286,19 @@ void Maker::choose_calibrations(const CsvRecord& header) {
     const ThresholdsRead read = read_thresholds(option.thresholds);
     if (!read.thresholds) refuse(0, 0, given + ": " + read.problem);
     for (ChosenColumn& column : numeric_) {
-      if (column.index == index && column.set == ChosenColumn::no_set) column.calibration = read.thresholds;
+      if (column.reads(index)) column.calibration = read.thresholds;
     }
     for (ChosenColumn& column : set_columns_) {
       if (column.index == index) column.calibration = read.thresholds;
     }
     calibrated_.push_back({given, name, index, *read.thresholds});
-    if (read.thresholds->inclusion < read.thresholds->exclusion) warn(0, 0, given + ": " + decreasing_set_words(name, *read.thresholds));
+    // A decreasing set named by a --set says what it holds; one that keeps the column's name
+    // as the outcome or a factor says the opposite.
+    bool named_by_column = false;
+    for (const ChosenColumn& column : numeric_) named_by_column = named_by_column || (column.reads(index) && column.membership());
+    if (named_by_column && read.thresholds->inclusion < read.thresholds->exclusion) {
+      warn(0, 0, given + ": " + decreasing_set_words(name, *read.thresholds));
+    }
   }
 }
 

@@ -285,7 +285,7 @@ def main(argv):
         with open(example) as handle:
             factors = int(re.search(r'^DAT +(\d+) +(\d+)', handle.read(), re.M).group(2))
         with open(example + '.cases') as handle:
-            names = [line.strip() for line in handle if not line.startswith('#MORVIT CASES ')]
+            names = [line.strip() for line in handle if not line.startswith('#MORVIT ')]  # origin and records
         first_case = names[0]
         page = check_page(morvit, chromium, work, os.path.basename(example), [], 'example', out_dir,
                           {'opened': factors, 'points': len(names), 'height': 2400,
