@@ -515,7 +515,7 @@ std::string Maker::column_comment(const ChosenColumn& column, std::size_t positi
 
 // The comment lines of the sets: "SET STABLE = ~UNSTABLE; UNSTABLE CALIBRATED 5/9.5/15", with
 // the calibration of each column the set is made of, never cut: a text longer than a comment
-// line goes on in further lines, indented, broken at a blank where it can be.
+// line goes on in further lines, indented, broken at a blank or after a '*' where it can be.
 std::vector<std::string> Maker::set_comments() const {
   std::vector<std::string> lines;
   for (const DerivedSet& set : sets_) {
@@ -534,15 +534,17 @@ std::vector<std::string> Maker::set_comments() const {
     std::string_view rest = text;
     std::string indent;
     while (indent.size() + rest.size() > comment_width) {
+      // The line ends at the last blank (which the break takes the place of) or after the
+      // last '*' that leaves it short enough; else between two characters.
       const std::size_t room = comment_width - indent.size();
-      std::size_t cut = rest.rfind(' ', room);
-      const bool at_blank = cut != std::string_view::npos && cut > 0;
-      if (!at_blank) {
-        cut = room;  // no blank: broken between two characters
+      std::size_t cut = room;
+      while (cut > 0 && rest[cut] != ' ' && rest[cut - 1] != '*') --cut;
+      if (cut == 0) {
+        cut = room;
         while (cut > 1 && (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80) --cut;
       }
       lines.push_back(indent + std::string(rest.substr(0, cut)));
-      rest.remove_prefix(cut + (at_blank ? 1 : 0));
+      rest.remove_prefix(cut + (rest[cut] == ' ' ? 1 : 0));
       indent = "    ";
     }
     lines.push_back(indent + std::string(rest));

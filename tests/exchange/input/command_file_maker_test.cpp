@@ -187,6 +187,22 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
       {"a column calibrated twice", good, {"--outcome", "y", "--factors", "a", "--calibrate", "a=1,2,3", "--calibrate", "A=3,2,1"}, "--calibrate A=3,2,1: the column a is calibrated twice"},
       {"a missing raw value", "y,gnp\n0.5,400\n0.5,NA\n", {"--outcome", "y", "--factors", "gnp", "--calibrate", "gnp=1,2,3"}, "morvit: data.csv:3:5: error: row 2, column gnp: missing value (\"NA\")"},
       {"--calibrate without a name", good, {"--outcome", "y", "--factors", "a", "--calibrate", "1,2,3"}, "morvit: --calibrate needs NAME=E,C,I (exclusion, crossover, inclusion), not \"1,2,3\"\nUsage: morvit"},
+      {"a set of an unknown name", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a+c"}, "morvit: data.csv: error: --set AB=a+c: no column or earlier set \"c\" (position 3); a set is made of the CSV file's columns and of the sets given before it"},
+      {"a set with an empty operand", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a+"}, "morvit: data.csv: error: --set AB=a+: the expression ends where a name is expected (position 3)"},
+      {"a set with a parenthesis not closed", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a*(b+~a"}, "--set AB=a*(b+~a: the parenthesis opened at position 3 is not closed"},
+      {"a set made of itself", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a+ab"}, "--set AB=a+ab: a set cannot be made of itself (position 3)"},
+      {"a set made of a later one", good, {"--outcome", "y", "--factors", "AB", "--set", "X=AB", "--set", "AB=a"}, "--set X=AB: \"AB\" (position 1) is made by a later --set; give the sets in the order they build on one another"},
+      {"a set made twice", good, {"--outcome", "y", "--factors", "X", "--set", "X=a", "--set", "x=b"}, "--set x=b: the set x is made twice"},
+      {"a set named as a column", good, {"--outcome", "y", "--factors", "B", "--set", "B=a"}, "--set B=a: the CSV file has a column b already; give the set a name of its own"},
+      {"a set named with a tilde", good, {"--outcome", "y", "--factors", "a", "--set", "~X=a"}, "--set ~X=a: name the set without a tilde; ~X in --outcome or --factors takes its negation"},
+      {"a set named with a comma", good, {"--outcome", "y", "--factors", "a", "--set", "X,Y=a"}, "--set X,Y=a: a set's name cannot hold a comma"},
+      {"a set not used", good, {"--outcome", "y", "--factors", "a", "--set", "AB=a*b"}, "morvit: data.csv: error: --set AB=a*b: AB is neither the outcome nor a factor, nor a part of a set that is"},
+      {"a set calibrated", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a*b", "--calibrate", "ab=1,2,3"}, "--calibrate ab=1,2,3: AB is a set made by --set; calibrate the columns it is made of"},
+      {"a set as the weights", good, {"--outcome", "y", "--factors", "a", "--weights", "AB", "--set", "AB=a*b"}, "morvit: data.csv: error: --weights AB: AB is a set made by --set, not a column"},
+      {"a set's column outside 0 to 1", good + "Crete,0.5,0.5,3,1\n", {"--outcome", "y", "--factors", "AB", "--set", "AB=a*b"}, "morvit: data.csv:4:15: error: row 3, column b: 3 is outside 0 to 1"},
+      {"--set without a name", good, {"--outcome", "y", "--factors", "a", "--set", "a*b"}, "morvit: --set needs NAME=EXPRESSION (such as STABLE=~UNSTABLE or HORG=H+G), not \"a*b\"\nUsage: morvit"},
+      {"an unknown encoding", good, {"--outcome", "y", "--factors", "a", "--encoding", "latin-9"}, "morvit: --encoding needs utf-8 or windows-1252, not \"latin-9\"\nUsage: morvit"},
+      {"Windows-1252 text read as UTF-8", "case,y,a\nM\xFCnchen,0.5,0.5\r\n\xC4,0.5,0.5\n", {"--outcome", "y", "--factors", "a", "--encoding", "UTF-8"}, "morvit: data.csv:2:2: error: the byte 0xFC is not UTF-8 text, which --encoding utf-8 asks for"},
   };
   for (const Refusal& refusal : refusals) {
     WorkDir dir;
