@@ -201,6 +201,7 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
       {"a set as the weights", good, {"--outcome", "y", "--factors", "a", "--weights", "AB", "--set", "AB=a*b"}, "morvit: data.csv: error: --weights AB: AB is a set made by --set, not a column"},
       {"a set's column outside 0 to 1", good + "Crete,0.5,0.5,3,1\n", {"--outcome", "y", "--factors", "AB", "--set", "AB=a*b"}, "morvit: data.csv:4:15: error: row 3, column b: 3 is outside 0 to 1"},
       {"--set without a name", good, {"--outcome", "y", "--factors", "a", "--set", "a*b"}, "morvit: --set needs NAME=EXPRESSION (such as STABLE=~UNSTABLE or HORG=H+G), not \"a*b\"\nUsage: morvit"},
+      {"-o without a file name", good, {"--outcome", "y", "--factors", "a", "-o", ""}, "morvit: -o needs a file name\nUsage: morvit"},
       {"an unknown encoding", good, {"--outcome", "y", "--factors", "a", "--encoding", "latin-9"}, "morvit: --encoding needs utf-8 or windows-1252, not \"latin-9\"\nUsage: morvit"},
       {"Windows-1252 text read as UTF-8", "case,y,a\nM\xFCnchen,0.5,0.5\r\n\xC4,0.5,0.5\n", {"--outcome", "y", "--factors", "a", "--encoding", "UTF-8"}, "morvit: data.csv:2:2: error: the byte 0xFC is not UTF-8 text, which --encoding utf-8 asks for"},
   };
