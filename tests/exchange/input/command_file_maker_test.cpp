@@ -192,6 +192,7 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
       {"a set with a parenthesis not closed", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a*(b+~a"}, "--set AB=a*(b+~a: the parenthesis opened at position 3 is not closed"},
       {"a set made of itself", good, {"--outcome", "y", "--factors", "AB", "--set", "AB=a+ab"}, "--set AB=a+ab: a set cannot be made of itself (position 3)"},
       {"a set made of a later one", good, {"--outcome", "y", "--factors", "AB", "--set", "X=AB", "--set", "AB=a"}, "--set X=AB: \"AB\" (position 1) is made by a later --set; give the sets in the order they build on one another"},
+      {"a set of a column that stands twice", "y,a,A\n0.1,0.2,0.3\n", {"--outcome", "y", "--factors", "S", "--set", "S=~a"}, "--set S=~a: the column name \"a\" (position 2) stands twice in the header (columns 2 and 3)"},
       {"a set made twice", good, {"--outcome", "y", "--factors", "X", "--set", "X=a", "--set", "x=b"}, "--set x=b: the set x is made twice"},
       {"a set named as a column", good, {"--outcome", "y", "--factors", "B", "--set", "B=a"}, "--set B=a: the CSV file has a column b already; give the set a name of its own"},
       {"a set named with a tilde", good, {"--outcome", "y", "--factors", "a", "--set", "~X=a"}, "--set ~X=a: name the set without a tilde; ~X in --outcome or --factors takes its negation"},
