@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <limits>
 
 #include "driver/platform.h"
@@ -316,6 +317,13 @@ void interrupt_waiting_write() noexcept {
   // The signal that brought the interruption has already ended the waiting write.
 }
 
+#ifdef MORVIT_HOSTED_BUILD
+// A build whose runs are all hosted (the R package: RunOptions::hosted) installs no
+// interruption handlers, so nothing calls this; nor does it call _exit, which a library
+// loaded into R must not.
+[[noreturn]] void exit_now(int /*status*/) noexcept { std::terminate(); }
+#else
 [[noreturn]] void exit_now(int status) noexcept { ::_exit(status); }
+#endif
 
 }  // namespace morvit::platform
