@@ -12,7 +12,7 @@ BENCH_BUILD    ?= build-bench
 
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=$(WERROR)
 
-.PHONY: all configure build run test sanitize-test bench clean
+.PHONY: all configure build run test sanitize-test bench r-package clean
 
 all: build
 
@@ -53,6 +53,19 @@ sanitize-test:
 # wall time against a bare strtod reader of the same file, peak memory (bench/run.sh).
 bench:
 	BENCH_BUILD=$(BENCH_BUILD) bench/run.sh
+
+# The R package: builds the program (the package's tests hold its outputs to the command
+# line's), gathers the package from r/ and the rooms' sources into $(BUILD)/r/morvit
+# (r/gather.cmake) and builds the source package $(BUILD)/r/morvit_VERSION.tar.gz, which
+# `R CMD INSTALL` installs where R and Rcpp are.
+r-package:
+	tools/install-prerequisites.sh r
+	$(CONFIGURE) -DMORVIT_TESTS=OFF
+	cmake --build $(BUILD) -j$(JOBS) --target morvit
+	cmake -DSOURCE_DIR=$(CURDIR) -DPACKAGE_DIR=$(CURDIR)/$(BUILD)/r/morvit -DMORVIT=$(CURDIR)/$(BUILD)/morvit \
+	  -P r/gather.cmake
+	rm -f $(BUILD)/r/morvit_*.tar.gz
+	cd $(BUILD)/r && R CMD build morvit
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
