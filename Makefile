@@ -12,7 +12,7 @@ BENCH_BUILD    ?= build-bench
 
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=$(WERROR)
 
-.PHONY: all configure build run test sanitize-test bench r-package clean
+.PHONY: all configure build run test sanitize-test bench r-package r-install clean
 
 all: build
 
@@ -66,6 +66,16 @@ r-package:
 	  -P r/gather.cmake
 	rm -f $(BUILD)/r/morvit_*.tar.gz
 	cd $(BUILD)/r && R CMD build morvit
+
+# Builds the R package and installs it into R's first library, or into the user's own
+# library (R_LIBS_USER, made when missing) where that one cannot be written.
+r-install: r-package
+	@library=$$(Rscript -e 'cat(.libPaths()[1])'); \
+	if [ ! -w "$$library" ]; then \
+	  library=$$(Rscript -e 'cat(path.expand(Sys.getenv("R_LIBS_USER")))'); mkdir -p "$$library"; \
+	fi; \
+	echo "Installing the R package morvit into $$library"; \
+	R CMD INSTALL --library="$$library" $(BUILD)/r/morvit_*.tar.gz
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -66,18 +66,22 @@ print.summary.morvit <- function(x, ...) {
   cat(sprintf("MORVIT findings%s: %s cases, %s factors; MER %s, level %s\n",
               if (is.na(x$outcome)) "" else paste(" for", x$outcome), x$cases, x$factors, format(x$mer),
               format(x$level)))
-  criterion <- if (identical(x$mer, x$run_mer)) "P at or above the level" else "critical MER at or below the MER"
-  show_findings(sprintf("Holding at MER %s and level %s (%s)", format(x$mer), format(x$level), criterion), x$holds)
-  show_findings("Without a case against (holding at every MER)", x$without_cases_against)
+  at_run_mer <- identical(x$mer, x$run_mer)
+  criterion <- if (at_run_mer) "P at or above the level" else "critical MER at or below the MER"
+  show_findings(sprintf("Holding at MER %s and level %s (%s)", format(x$mer), format(x$level), criterion), x$holds,
+                at_run_mer)
+  show_findings("Without a case against (holding at every MER)", x$without_cases_against, at_run_mer)
   show_findings(sprintf("Closest, by the critical MER at which each would hold at level %s", format(x$level)),
-                x$closest)
+                x$closest, at_run_mer)
+  if (!at_run_mer) cat(sprintf("\n(No P: the table's P is that of the run's MER, %s.)\n", format(x$run_mer)))
   cat("\nConsistency and coverage are those of the hypothesis: of necessity for NECESSARY, of sufficiency\n",
       "for SUFFICIENT; for NEC AND SUFF the coincidence of the two sets.\n", sep = "")
   invisible(x)
 }
 
-# Rows of findings in columns, the names last as they may be long.
-show_findings <- function(title, rows) {
+# Rows of findings in columns, the names last as they may be long; P only where it is the
+# P at the MER the findings are read at.
+show_findings <- function(title, rows, with_p) {
   cat("\n", title, if (nrow(rows) == 0L) ": none\n" else ":\n", sep = "")
   if (nrow(rows) == 0L) return(invisible())
   decimals <- function(values, digits) ifelse(is.na(values), "", formatC(values, format = "f", digits = digits))
@@ -86,6 +90,7 @@ show_findings <- function(title, rows) {
                   against = ifelse(is.na(rows$cases_against), "", format(rows$cases_against)),
                   consistency = decimals(rows$consistency, 3L), coverage = decimals(rows$coverage, 3L),
                   names = ifelse(is.na(rows$names), "", rows$names))
+  if (!with_p) columns$P <- NULL
   left <- c("block", "hypothesis", "names")
   cells <- mapply(function(values, header) {
     width <- max(nchar(c(values, header)))

@@ -33,21 +33,13 @@ plot.morvit <- function(x, block = "A", labels = FALSE, ...) {
   outcome <- if (is.na(x$names[["outcome"]])) "outcome" else x$names[["outcome"]]
   title <- if (is.na(rows$names[1L])) label else paste0(label, ": ", rows$names[1L])
 
-  old <- graphics::par(mfrow = c(1L, 2L), mar = c(7.5, 4.2, 5.5, 1.2), oma = c(0, 0, 1.5, 0))
+  old <- graphics::par(mfrow = c(1L, 2L), pty = "s", mar = c(7.5, 4.5, 2.5, 1.5), oma = c(0, 0, 3.5, 0))
   on.exit(graphics::par(old))
-  key <- function() {
-    graphics::legend("top", inset = c(0, -0.2), xpd = TRUE, horiz = TRUE, bty = "n", cex = 0.8, pch = 21,
-                     pt.bg = colours[c("1", "-1", "0")], col = "black",
-                     legend = c(sprintf("above: %s against NECESSARY", against[["NECESSARY"]]),
-                                sprintf("below: %s against SUFFICIENT", against[["SUFFICIENT"]]), "on the diagonal"))
-  }
   draw <- function(across, up, limits, xlab, ylab, main) {
-    graphics::plot(across, up, type = "n", xlim = limits, ylim = limits, xlab = xlab, ylab = ylab, main = main,
-                   asp = 1)
+    graphics::plot(across, up, type = "n", xlim = limits, ylim = limits, xlab = xlab, ylab = ylab, main = main)
     graphics::abline(0, 1, col = "grey40")
     graphics::points(across, up, pch = shape, bg = fill, col = ifelse(shape == 1L, fill, "black"), cex = size)
-    if (isTRUE(labels)) graphics::text(across, up, case_labels, pos = 4, cex = 0.6, xpd = TRUE)
-    key()
+    if (isTRUE(labels)) graphics::text(across, up, case_labels, pos = 4, cex = 0.65, xpd = TRUE)
   }
   z_limits <- range(c(points$membership_z, z[[1L]]), finite = TRUE)
   draw(points$membership_z, z[[1L]], z_limits, sprintf("z-score of %s", label), sprintf("z-score of %s", outcome),
@@ -63,7 +55,16 @@ plot.morvit <- function(x, block = "A", labels = FALSE, ...) {
                     sprintf("necessity: consistency %s, coverage %s, RoN %s", fit(rows$cons_nec[1L]),
                             fit(rows$cov_nec[1L]), fit(rows$ron[1L])),
                     sprintf("coincidence %s", fit(rows$coincidence[1L]))),
-                  side = 1, line = c(4.6, 5.6, 6.6), cex = 0.8, adj = 0)
-  graphics::mtext(title, outer = TRUE, cex = 1.2, font = 2)
+                  side = 1, line = c(4.4, 5.3, 6.2), cex = 0.8)
+  # The block's name and one key for both plots, above them.
+  graphics::par(fig = c(0, 1, 0, 1), oma = c(0, 0, 0, 0), mar = c(0, 0, 0, 0), pty = "m", new = TRUE)
+  graphics::plot.new()
+  graphics::text(0.5, 0.985, title, font = 2, cex = 1.2, xpd = NA)
+  key <- c(sprintf("above the diagonal: %s cases against NECESSARY", against[["NECESSARY"]]),
+           sprintf("below: %s against SUFFICIENT", against[["SUFFICIENT"]]), "on the diagonal")
+  widths <- graphics::strwidth(key, cex = 0.9) + graphics::strwidth("MM", cex = 0.9)
+  starts <- 0.5 - sum(widths) / 2 + c(0, cumsum(widths)[-length(widths)])
+  graphics::points(starts, rep(0.935, 3L), pch = 21, cex = 1.3, bg = colours[c("1", "-1", "0")], xpd = NA)
+  graphics::text(starts + graphics::strwidth("M", cex = 0.9) * 0.8, 0.935, key, adj = 0, cex = 0.9, xpd = NA)
   invisible(x)
 }
