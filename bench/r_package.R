@@ -13,7 +13,8 @@
 #   - the command line making the command file and running it with --table-csv only;
 #   - morvit() on the data frame, the outputs read back into R.
 # Checks first that morvit() made the command line's command file byte for byte, then
-# prints the median wall times and their ratios.
+# prints the median wall times and processor times (user and system, of the programs the
+# command line starts and of R itself; these vary less on a busy machine) and their ratios.
 
 arguments <- commandArgs(trailingOnly = TRUE)
 if (length(arguments) < 1L) stop("usage: Rscript bench/r_package.R PROGRAM [RUNS] [LIBRARY]")
@@ -56,10 +57,13 @@ make_command_file <- function() {
   run_program("--make-command-file", "bench.csv", "--outcome", "Y", "--factors", paste(factors, collapse = ","),
               "--cases", "case", "--weights", "W", "-o", "bench.cmd")
 }
+# Wall time and processor time of an expression.
 timed <- function(expression) {
-  start <- proc.time()[["elapsed"]]
+  processor <- function(times) sum(times[c("user.self", "sys.self", "user.child", "sys.child")], na.rm = TRUE)
+  start <- proc.time()
   force(expression)
-  proc.time()[["elapsed"]] - start
+  end <- proc.time()
+  c(wall = end[["elapsed"]] - start[["elapsed"]], processor = processor(end) - processor(start))
 }
 command_line_all <- function() timed({
   make_command_file()
@@ -72,30 +76,38 @@ command_line_table <- function() timed({
 package <- function() timed(result <<- morvit(bench, "Y", factors, cases = "case", weights = "W"))
 
 result <- NULL
-package()
+invisible(package())
 make_command_file()
 same <- identical(result$command, readChar("bench.cmd", file.size("bench.cmd"), useBytes = TRUE))
 cat(sprintf("%d cases x %d factors; morvit() made the command line's command file byte for byte: %s\n", cases,
             factor_count, same))
 if (!same) stop("the command files differ")
 
-times <- matrix(NA_real_, runs, 3L, dimnames = list(NULL, c("all", "table", "R")))
+ways <- c("all", "table", "R")
+wall <- matrix(NA_real_, runs, 3L, dimnames = list(NULL, ways))
+processor <- wall
 for (i in seq_len(runs)) {
-  times[i, "all"] <- command_line_all()
-  times[i, "table"] <- command_line_table()
-  times[i, "R"] <- package()
+  for (way in ways) {
+    measured <- switch(way, all = command_line_all(), table = command_line_table(), R = package())
+    wall[i, way] <- measured[["wall"]]
+    processor[i, way] <- measured[["processor"]]
+  }
 }
 setwd(old)
 unlink(work, recursive = TRUE)
 
-medians <- apply(times, 2L, stats::median)
-fastest <- apply(times, 2L, min)
-cat(sprintf("median of %d alternating runs (fastest), seconds:\n", runs))
-cat(sprintf("  command line, command file and run with table, cases and page: %.3f (%.3f)\n", medians[["all"]],
-            fastest[["all"]]))
-cat(sprintf("  command line, command file and run with the table only:        %.3f (%.3f)\n", medians[["table"]],
-            fastest[["table"]]))
-cat(sprintf("  morvit() on the data frame, everything read back into R:        %.3f (%.3f)\n", medians[["R"]],
-            fastest[["R"]]))
-cat(sprintf("ratio morvit() / command line: %.2f (the same outputs), %.2f (the table only)\n",
-            medians[["R"]] / medians[["all"]], medians[["R"]] / medians[["table"]]))
+median_wall <- apply(wall, 2L, stats::median)
+fastest_wall <- apply(wall, 2L, min)
+median_processor <- apply(processor, 2L, stats::median)
+cat(sprintf("%d alternating runs; seconds: median wall time (fastest), median processor time\n", runs))
+labels <- c(all = "command line: command file, run with table, cases and page",
+            table = "command line: command file, run with the table only",
+            R = "morvit() on the data frame, all read back into R")
+for (way in ways) {
+  cat(sprintf("  %-60s %6.3f (%6.3f)  %6.3f\n", labels[[way]], median_wall[[way]], fastest_wall[[way]],
+              median_processor[[way]]))
+}
+cat(sprintf("ratio morvit() / command line, wall: %.2f (the same outputs), %.2f (the table only)\n",
+            median_wall[["R"]] / median_wall[["all"]], median_wall[["R"]] / median_wall[["table"]]))
+cat(sprintf("ratio morvit() / command line, processor: %.2f (the same outputs), %.2f (the table only)\n",
+            median_processor[["R"]] / median_processor[["all"]], median_processor[["R"]] / median_processor[["table"]]))

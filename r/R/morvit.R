@@ -132,8 +132,8 @@ call_directory <- function() {
 
 # Runs the command file in the working directory and reads what the run wrote.
 run_in_directory <- function(command_file, level, names, work, call) {
-  outputs <- c(table = "morvit-table.csv", cases = "morvit-cases.csv", page = "morvit-page.html")
-  run <- .run_command_file(command_file, outputs[["table"]], outputs[["cases"]], outputs[["page"]], names, level,
+  outputs <- c(table = "morvit-table.csv", page = "morvit-page.html")
+  run <- .run_command_file(command_file, outputs[["table"]], outputs[["page"]], names, level,
                            file.path(work$top, "standard-output.txt"), file.path(work$top, "standard-error.txt"))
   told <- message_lines(.read_text(file.path(work$top, "standard-error.txt")))
   errors <- sub("^morvit: ", "", grep("^morvit: .*error: ", told, value = TRUE))
@@ -151,7 +151,7 @@ run_in_directory <- function(command_file, level, names, work, call) {
   names(column_names) <- c("outcome", LETTERS[seq_len(length(column_names) - 1L)])
   result <- structure(class = "morvit", list(
     table = .read_exchange_csv(outputs[["table"]], table_kinds),
-    cases = .read_exchange_csv(outputs[["cases"]], c("number", "text")),
+    cases = run$cases,
     report = report,
     summary = summary,
     warnings = run$warnings,

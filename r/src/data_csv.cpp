@@ -1,45 +1,52 @@
 #include "data_csv.h"
 
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "exchange/output/csv_fields.h"
 
+namespace {
+
+// A text field as the outputs write it (quoted where it must be).
+void append_text(std::string& text, std::ostringstream& field, std::string_view value) {
+  field.str(std::string());
+  morvit::write_csv_text(field, value);
+  text += field.view();
+}
+
+}  // namespace
+
 std::string data_csv_text(std::size_t rows, const std::vector<NumberColumn>& numbers, const TextColumn* names) {
-  std::ostringstream out;
-  bool first = true;
-  const auto separate = [&] {
-    if (!first) out << ',';
-    first = false;
-  };
-  if (names != nullptr) {
-    separate();
-    morvit::write_csv_text(out, names->header);
+  std::string text;
+  text.reserve((rows + 1) * (numbers.size() * 10 + (names != nullptr ? 16 : 0)));
+  std::ostringstream field;
+  if (names != nullptr) append_text(text, field, names->header);
+  for (std::size_t j = 0; j < numbers.size(); ++j) {
+    if (j > 0 || names != nullptr) text += ',';
+    append_text(text, field, numbers[j].header);
   }
-  for (const NumberColumn& column : numbers) {
-    separate();
-    morvit::write_csv_text(out, column.header);
-  }
-  out << '\n';
+  text += '\n';
+  char number[32];
   for (std::size_t row = 0; row < rows; ++row) {
-    first = true;
-    if (names != nullptr) {
-      separate();
-      if (!names->missing[row]) morvit::write_csv_text(out, names->values[row]);
-    }
-    for (const NumberColumn& column : numbers) {
-      separate();
-      const double value = column.values[row];
+    if (names != nullptr && !names->missing[row]) append_text(text, field, names->values[row]);
+    for (std::size_t j = 0; j < numbers.size(); ++j) {
+      if (j > 0 || names != nullptr) text += ',';
+      const double value = numbers[j].values[row];
       if (std::isnan(value)) {
-        out << "NA";
+        text += "NA";
+      } else if (std::isinf(value)) {
+        text += morvit::csv_number(value);
       } else {
-        out << morvit::csv_number(value);
+        // The shortest text that reads back to the same double, as csv_number writes it.
+        const std::to_chars_result written = std::to_chars(number, number + sizeof number, value);
+        text.append(number, written.ptr);
       }
     }
-    out << '\n';
+    text += '\n';
   }
-  return std::move(out).str();
+  return text;
 }
 
 bool write_text_file(const std::string& path, const std::string& text) {

@@ -16,6 +16,7 @@
 #include "driver/run_driver.h"
 #include "exchange/input/calibration_thresholds.h"
 #include "exchange/input/command_file_maker.h"
+#include "exchange/output/cases_csv.h"
 #include "exchange/output/csv_fields.h"
 #include "exchange/output/exchange_listener.h"
 #include "exchange_csv.h"
@@ -32,6 +33,44 @@ Rcpp::CharacterVector r_strings(const std::vector<std::string>& texts) {
 }
 
 Rcpp::String r_text(const std::string& text) { return Rcpp::String(r_string(text)); }
+
+// The cases as --cases-csv gives them, taken from what the run handed its outputs rather
+// than from the file: the file holds each double in the shortest text that reads back to
+// it, so the two are the same values (a missing number, NaN, is an empty field there and NA
+// here; so is an empty name). The headers are the file's.
+Rcpp::List cases_frame(const morvit::RunRecord& run) {
+  const std::vector<std::string> headers = morvit::cases_csv_header(run);
+  const R_xlen_t cases = run.x.empty() ? 0 : run.case_count;
+  const auto number = [](double value) { return std::isnan(value) ? NA_REAL : value; };
+  Rcpp::List frame(static_cast<R_xlen_t>(headers.size()));
+  Rcpp::NumericVector numbers(cases);
+  for (R_xlen_t i = 0; i < cases; ++i) numbers[i] = static_cast<double>(i + 1);
+  frame[0] = numbers;
+  Rcpp::CharacterVector names(cases);
+  const bool named = run.case_names.size() == static_cast<std::size_t>(run.case_count);
+  for (R_xlen_t i = 0; i < cases; ++i) {
+    const std::string* name = named ? &run.case_names[static_cast<std::size_t>(i)] : nullptr;
+    SET_STRING_ELT(names, i, name == nullptr || name->empty() ? NA_STRING : r_string(*name));
+  }
+  frame[1] = names;
+  Rcpp::NumericVector weights(cases);
+  for (R_xlen_t i = 0; i < cases; ++i) weights[i] = number(run.w[static_cast<std::size_t>(i)]);
+  frame[2] = weights;
+  for (int column = 0; column <= run.factor_count && 4 + 2 * column < static_cast<int>(headers.size()); ++column) {
+    Rcpp::NumericVector scores(cases);
+    Rcpp::NumericVector z(cases);
+    for (R_xlen_t i = 0; i < cases; ++i) {
+      scores[i] = number(run.score(column, static_cast<int>(i)));
+      z[i] = number(run.z_score(column, static_cast<int>(i)));
+    }
+    frame[3 + 2 * column] = scores;
+    frame[4 + 2 * column] = z;
+  }
+  frame.attr("names") = r_strings(headers);
+  frame.attr("class") = "data.frame";
+  frame.attr("row.names") = Rcpp::IntegerVector::create(NA_INTEGER, -static_cast<int>(cases));
+  return frame;
+}
 
 }  // namespace
 
@@ -79,18 +118,18 @@ Rcpp::List make_command_file(const std::vector<std::string>& arguments) {
   return Rcpp::List::create(Rcpp::Named("outcome") = outcome_word, Rcpp::Named("messages") = r_text(err.str()));
 }
 
-// `morvit --table-csv TABLE --cases-csv CASES --html PAGE [--names NAMES] [--level LEVEL]
-// COMMAND-FILE` in the working directory, as a hosted run: what it tells on its standard
-// streams goes to the two files named last. Interruptions are looked for before and
-// after the run, which takes well under a second for the largest data.
+// `morvit --table-csv TABLE --html PAGE [--names NAMES] [--level LEVEL] COMMAND-FILE` in
+// the working directory, as a hosted run, with the cases as --cases-csv would write them:
+// what the run tells on its standard streams goes to the two files named last.
+// Interruptions are looked for before and after the run, which takes well under a second
+// for the largest data.
 // [[Rcpp::export(name = ".run_command_file")]]
-Rcpp::List run_command_file(const std::string& command_file, const std::string& table_csv,
-                            const std::string& cases_csv, const std::string& html, const std::string& names,
-                            double level, const std::string& output_file, const std::string& error_file) {
+Rcpp::List run_command_file(const std::string& command_file, const std::string& table_csv, const std::string& html,
+                            const std::string& names, double level, const std::string& output_file,
+                            const std::string& error_file) {
   morvit::ExchangeOptions outputs;
   outputs.command_file = command_file;
   outputs.table_csv = table_csv;
-  outputs.cases_csv = cases_csv;
   outputs.html = html;
   outputs.names = names;
   outputs.level = level;
@@ -126,6 +165,7 @@ Rcpp::List run_command_file(const std::string& command_file, const std::string& 
       Rcpp::Named("denominator_df") = run.denominator_df, Rcpp::Named("mer") = run.measurement_error,
       Rcpp::Named("expected_msd") = run.expected_msd, Rcpp::Named("dam") = run.damping_factor);
   result["names"] = r_strings(column_names);
+  result["cases"] = cases_frame(run);
   return result;
 }
 
