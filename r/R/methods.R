@@ -7,25 +7,31 @@ hypotheses <- c("NECESSARY", "SUFFICIENT", "NEC AND SUFF")
 print.morvit <- function(x, ...) {
   s <- x$summary
   outcome <- x$names[["outcome"]]
-  cat("MORVIT run", if (!is.na(outcome)) paste("on the outcome", outcome), "\n")
+  cat(if (is.na(outcome)) "MORVIT run\n" else paste0("MORVIT run on the outcome ", outcome, "\n"))
   if (is.na(s$cases)) {
     cat("  No table: the run ended without one; x$report says why.\n")
   } else {
-    cat(sprintf("  %d cases, %d factors; denominator DF %s; MER %s (expected mean square distance %s); damping %s\n",
-                s$cases, s$factors, format(s$denominator_df), format(s$mer), format(s$expected_msd), format(s$dam)))
+    cat(sprintf("  %s, %s; denominator DF %s; MER %s (expected mean square distance %s); damping %s\n",
+                counted(s$cases, "case"), counted(s$factors, "factor"), format(s$denominator_df), format(s$mer),
+                format(s$expected_msd), format(s$dam)))
     factors <- x$names[-1L]
     if (length(factors) > 0L && any(!is.na(factors))) {
       cat(strwrap(paste(paste(names(factors), "=", ifelse(is.na(factors), "?", factors)), collapse = ", "),
                   indent = 2L, exdent = 2L), sep = "\n")
     }
-    cat(sprintf("  The table: %d rows in %d blocks (x$table); critical MER at the level %s\n", nrow(x$table),
-                length(unique(x$table$block[x$table$block != "NONE"])), format(x$level)))
+    cat(sprintf("  The table: %s in %s (x$table); critical MER at the level %s\n", counted(nrow(x$table), "row"),
+                counted(length(unique(x$table$block[x$table$block != "NONE"])), "block"), format(x$level)))
   }
-  if (length(x$errors) > 0L) cat(sprintf("  %d error(s) in the command file (x$errors)\n", length(x$errors)))
-  if (length(x$warnings) > 0L) cat(sprintf("  %d warning(s) (x$warnings)\n", length(x$warnings)))
+  if (length(x$other_reports) > 0L) {
+    cat(sprintf("  Reports written by OUT (x$other_reports): %s\n", paste(names(x$other_reports), collapse = ", ")))
+  }
+  if (length(x$errors) > 0L) cat(sprintf("  %s in the command file (x$errors)\n", counted(length(x$errors), "error")))
+  if (length(x$warnings) > 0L) cat(sprintf("  %s (x$warnings)\n", counted(length(x$warnings), "warning")))
   cat("  summary(x) for the findings; plot(x, block = \"A\"); write_report(x, file); write_html(x, file)\n")
   invisible(x)
 }
+
+counted <- function(count, noun) sprintf("%s %s%s", format(count, big.mark = ","), noun, if (count == 1) "" else "s")
 
 as.data.frame.morvit <- function(x, ...) x$table
 

@@ -1,7 +1,6 @@
 # morvit() and morvit_file(): a run of MORVIT as the command line makes it, in a folder of
 # its own under tempdir(), with the outputs read back into R.
 
-
 morvit <- function(data, outcome, conditions, cases = NULL, weights = NULL, mer = NULL, damping = NULL,
                    level = 0.05, calibrate = NULL, na.rm = FALSE, title = NULL) {
   call <- match.call()
@@ -84,11 +83,11 @@ morvit <- function(data, outcome, conditions, cases = NULL, weights = NULL, mer 
     text <- in_r_words(without_place(line))
     if (grepl("with a missing value left out", text, fixed = TRUE)) run_message(text, call) else run_warning(text, call)
   }
-  result <- run_in_directory(command_file, level, "", work, call)
+  inputs <- c(csv, command_file, paste0(command_file, ".cases"))
+  result <- run_in_directory(command_file, level, "", work, inputs, call)
   result$call <- call
   result
 }
-
 
 morvit_file <- function(path, level = 0.05, names = NULL) {
   call <- match.call()
@@ -115,7 +114,7 @@ morvit_file <- function(path, level = 0.05, names = NULL) {
   old <- setwd(work$run)
   on.exit(setwd(old), add = TRUE, after = FALSE)
   listed <- if (is.null(names)) "" else paste(enc2utf8(names), collapse = ",")
-  result <- run_in_directory(command_file, level, listed, work, call)
+  result <- run_in_directory(command_file, level, listed, work, c(command_file, paste0(command_file, ".cases")), call)
   result$call <- call
   result
 }
@@ -130,8 +129,9 @@ call_directory <- function() {
   list(top = top, run = run)
 }
 
-# Runs the command file in the working directory and reads what the run wrote.
-run_in_directory <- function(command_file, level, names, work, call) {
+# Runs the command file in the working directory and reads what the run wrote; `inputs` are
+# the files that were there before.
+run_in_directory <- function(command_file, level, names, work, inputs, call) {
   outputs <- c(table = "morvit-table.csv", page = "morvit-page.html")
   run <- .run_command_file(command_file, outputs[["table"]], outputs[["page"]], names, level,
                            file.path(work$top, "standard-output.txt"), file.path(work$top, "standard-error.txt"))
@@ -143,6 +143,8 @@ run_in_directory <- function(command_file, level, names, work, call) {
     reason <- if (length(reasons) > 0L) reasons[length(reasons)] else sprintf("the run stopped (status %d)", run$status)
     run_stopped(reason, report, call)
   }
+  # Report files of OUT commands (and the fallback report fort.6), as the run named them.
+  reports <- setdiff(list.files(), c(inputs, outputs, "morvit.out"))
   table_kinds <- c("text", "text", "text", "number", "number", "number", "number", "number", "logical")
   summary <- run$summary
   if (!run$reached_table) summary[] <- NA_real_
@@ -153,6 +155,7 @@ run_in_directory <- function(command_file, level, names, work, call) {
     table = .read_exchange_csv(outputs[["table"]], table_kinds),
     cases = run$cases,
     report = report,
+    other_reports = stats::setNames(lapply(reports, .read_report), reports),
     summary = summary,
     warnings = run$warnings,
     errors = errors,
@@ -160,7 +163,12 @@ run_in_directory <- function(command_file, level, names, work, call) {
     level = level,
     command = .read_text(command_file),
     page = .read_text(outputs[["page"]])))
-  for (told_line in c(run$warnings, errors)) run_warning(told_line, call)
+  # The run was asked for its outputs by the package, not by the user: a run without a table
+  # says so about the report instead.
+  without_table <- grepl("warning: the run ended without a table (see the report); the files asked for say only that",
+                         result$warnings, fixed = TRUE)
+  result$warnings[without_table] <- "the run ended without a table; x$report says why"
+  for (told_line in c(result$warnings, errors)) run_warning(told_line, call)
   result
 }
 
