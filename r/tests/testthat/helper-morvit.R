@@ -27,9 +27,11 @@ run_dataset <- function(set) {
   data <- read.csv(test_path("datasets", set$data), check.names = FALSE)
   holder <- new.env()
   assign(set$name, data, envir = holder)
+  given <- function(field) if (field == "-") NULL else field
+  number <- function(field) if (field == "-") NULL else as.numeric(field)
   arguments <- list(as.name(set$name), outcome = set$outcome, conditions = strsplit(set$conditions, ",")[[1L]],
-                    cases = if (set$cases == "-") NULL else set$cases,
-                    mer = if (set$mer == "-") NULL else as.numeric(set$mer), calibrate = calibrations(set$calibrate))
+                    cases = given(set$cases), weights = given(set$weights), mer = number(set$mer),
+                    damping = number(set$dam), title = given(set$title), calibrate = calibrations(set$calibrate))
   do.call(morvit, arguments, envir = holder)
 }
 
