@@ -79,12 +79,13 @@ morvit <- function(data, outcome, conditions, cases = NULL, weights = NULL, mer 
   made <- .make_command_file(arguments)
   told <- message_lines(made$messages)
   if (made$outcome != "made") input_error(paste(in_r_words(without_place(told)), collapse = "\n"), call)
-  for (line in told) {
-    text <- in_r_words(without_place(line))
+  maker_warnings <- in_r_words(without_place(told))
+  for (text in maker_warnings) {
     if (grepl("with a missing value left out", text, fixed = TRUE)) run_message(text, call) else run_warning(text, call)
   }
   inputs <- c(csv, command_file, paste0(command_file, ".cases"))
   result <- run_in_directory(command_file, level, "", work, inputs, call)
+  result$warnings <- c(maker_warnings, result$warnings)
   result$call <- call
   result
 }

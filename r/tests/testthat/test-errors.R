@@ -54,5 +54,6 @@ test_that("na.rm = TRUE leaves out the cases with a missing value, with a messag
   expect_message(x <- morvit(data, "SURVIVED", factors, cases = "CASE", na.rm = TRUE),
                  "2 cases with a missing value left out (rows 4, 9); 16 remain", fixed = TRUE, class = "morvit_message")
   expect_identical(x$summary$cases, 16L)
+  expect_identical(x$warnings, "2 cases with a missing value left out (rows 4, 9); 16 remain")
   expect_false(any(x$cases$name %in% lipset$CASE[c(4, 9)]))
 })
