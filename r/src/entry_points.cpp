@@ -106,7 +106,7 @@ void write_data_csv(const std::string& path, Rcpp::List numbers, Rcpp::Character
 // as the command line writes them, and what the maker said (its warnings, or why it
 // refused the data).
 // [[Rcpp::export(name = ".make_command_file")]]
-Rcpp::List make_command_file(const std::vector<std::string>& arguments) {
+Rcpp::List call_maker(const std::vector<std::string>& arguments) {
   Rcpp::checkUserInterrupt();
   std::ostringstream out;
   std::ostringstream err;

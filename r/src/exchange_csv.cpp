@@ -1,7 +1,6 @@
 #include "exchange_csv.h"
 
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
