@@ -44,6 +44,7 @@ in_r_words <- function(text) {
     values <- gsub(",", ", ", sub("^--calibrate [^=]*=", "", found), fixed = TRUE)
     sprintf("calibrate = list(%s = c(%s))", name, values)
   })
+  text <- gsub("as --factors", "in conditions", text, fixed = TRUE)
   for (option in names(option_words)) text <- gsub(option, option_words[[option]], text, fixed = TRUE)
   text
 }

@@ -48,9 +48,11 @@ morvit <- function(data, outcome, conditions, cases = NULL, weights = NULL, mer 
   # The case names: the column `cases`, or else the row names unless R numbered the rows.
   case_header <- ""
   case_names <- NULL
-  if (!is.null(cases)) {
+  if (!is.null(cases) && !(cases %in% numeric_columns)) {
     case_header <- cases
     case_names <- enc2utf8(as.character(data[[cases]]))
+  } else if (!is.null(cases)) {
+    # A column chosen as a set (or the weights) and as the case names: the maker says so.
   } else if (.row_names_info(data) > 0L) {
     case_names <- enc2utf8(row.names(data))
   }

@@ -24,6 +24,8 @@ test_that("bad input gives morvit_input_error with its documented message", {
                 "na.rm = TRUE leaves out the cases with a missing value")),
     list(quote(morvit(lipset, "SURVIVED", c("SURVIVED", "URBAN"))),
          "the column SURVIVED is chosen twice (as outcome and in conditions)"),
+    list(quote(morvit(lipset, "SURVIVED", factors, cases = "URBAN")),
+         "the column URBAN is chosen twice (in conditions and as cases)"),
     list(quote(morvit(wide, "SURVIVED", c(factors, paste0("X", 1:6)))),
          "conditions names 11 columns; a run takes at most 10 factors"),
     list(quote(morvit(lipset[0, ], "SURVIVED", factors)), "no case: the file has no rows after the header"),
