@@ -1,10 +1,10 @@
 #include "driver/diagnostics.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "driver/platform.h"
 #include "driver/run_listener.h"
+#include "recordio/shortest_double_text.h"
 
 namespace morvit {
 namespace {
@@ -24,11 +24,7 @@ constexpr std::array<const char*, warning_kinds> hidden_nouns = {
 
 }  // namespace
 
-std::string number_text(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
+std::string number_text(double value) { return shortest_double_text(value); }
 
 std::string setting_text(double value) {
   char text[32];
