@@ -132,12 +132,14 @@ struct TwoLanes {
   using Floats = float __attribute__((vector_size(8)));
 };
 
+#if MORVIT_SWEEP_AVX2
 struct FourLanes {
   static constexpr int width = 4;
   using Vec = double __attribute__((vector_size(32)));
   using Mask = std::int64_t __attribute__((vector_size(32)));
   using Floats = float __attribute__((vector_size(16)));
 };
+#endif
 
 enum class Membership {
   single,   // the prefix row itself: the z-scores of four factors

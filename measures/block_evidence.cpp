@@ -84,11 +84,13 @@ struct TwoLanes {
   using Mask = std::int64_t __attribute__((vector_size(16)));
 };
 
+#if MORVIT_EVIDENCE_AVX2
 struct FourLanes {
   static constexpr int width = 4;
   using Vec = double __attribute__((vector_size(32)));
   using Mask = std::int64_t __attribute__((vector_size(32)));
 };
+#endif
 
 // Vectors move through memcpy, and no function takes or returns one by value: its
 // calling convention would depend on the instructions the compiler may use.
