@@ -69,7 +69,8 @@ TEST(ShortestDoubleText, ByPrintfIsTheLibrarysText) {
   std::uniform_int_distribution<int> digits(1, 17);
   std::uniform_int_distribution<int> exponent(-330, 310);
   for (int i = 0; i < 100000; ++i) {
-    std::string text = std::to_string(random() % 100000000000000000ULL).substr(0, static_cast<std::size_t>(digits(random)));
+    std::string text =
+        std::to_string(random() % 100000000000000000ULL).substr(0, static_cast<std::size_t>(digits(random)));
     text += "e" + std::to_string(exponent(random));
     values.push_back(std::strtod(text.c_str(), nullptr));
   }
