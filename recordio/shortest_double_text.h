@@ -10,9 +10,11 @@ namespace morvit {
 // whole number in fixed notation with all its digits; "inf", "-inf", "nan", "-nan".
 std::string shortest_double_text(double value);
 
-// The same text made with snprintf and strtod alone, which shortest_double_text uses where
-// the C++ library has no floating-point std::to_chars (the libc++ of emscripten 3.1.6, which
-// builds the WebAssembly program). Both C libraries involved round correctly, both ways.
-std::string shortest_double_text_by_printf(double value);
+// The same text made without std::to_chars, which shortest_double_text uses where the C++
+// library has no floating-point to_chars (the libc++ of emscripten 3.1.6, which builds the
+// WebAssembly program): by exact integer arithmetic, and for the numbers beyond it (below
+// about 2e-21 or above about 1e35) by a search with snprintf and strtod, which both round
+// correctly.
+std::string shortest_double_text_portable(double value);
 
 }  // namespace morvit
