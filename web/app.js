@@ -50,12 +50,13 @@
   // The worker and the program.
 
   const worker = new Worker(URL.createObjectURL(new Blob([$('morvit-worker').textContent], {type: 'text/javascript'})));
-  let answer = null;  // what the worker's next answer resolves
+  const waiting = new Map();  // the answers still to come, by the id of their question
+  let asked = 0;
   let progress = null;  // shows the worker's progress messages during a run
   const ask = (message) =>
     new Promise((resolve, reject) => {
-      answer = {resolve, reject};
-      worker.postMessage(message);
+      waiting.set(++asked, {resolve, reject});
+      worker.postMessage({...message, id: asked});
     });
   worker.onmessage = (event) => {
     const message = event.data;
@@ -63,16 +64,17 @@
       if (progress) progress(message);
       return;
     }
-    const waiting = answer;
-    answer = null;
-    if (!waiting) return;
-    if (message.type === 'failed') waiting.reject(new Error(message.message));
-    else waiting.resolve(message);
+    const question = waiting.get(message.id);
+    waiting.delete(message.id);
+    if (!question) return;
+    if (message.type === 'failed') question.reject(new Error(message.message));
+    else question.resolve(message);
   };
   worker.onerror = (event) => {
     root.dataset.state = 'broken';
     note('data-script-errors', 'worker: ' + String(event.message));
-    if (answer) answer.reject(new Error(String(event.message)));
+    for (const question of waiting.values()) question.reject(new Error(String(event.message)));
+    waiting.clear();
   };
   const started = ask({type: 'start', wasm: $('morvit-program').textContent.trim()});
 
@@ -415,7 +417,11 @@
   started.then(() => {
     if (root.dataset.state === 'loading') root.dataset.state = 'ready';
     const given = fromAddress();
-    if (!given) return;
+    if (!given) {
+      // While the user chooses a file: the first large run then runs at full speed.
+      ask({type: 'warm-up'}).catch(() => {});
+      return;
+    }
     opened = {kind: 'command', name: given.name, bytes: given.bytes, side: null};
     $('opened').textContent = `${given.name}: a command file from the address.`;
     $('opened').hidden = false;

@@ -4,9 +4,10 @@
 // reaches the next except the files it wrote. This script follows emscripten's glue
 // (createMorvit) in the worker's source.
 //
-// Messages in:
-//   {type: 'start', wasm: BASE64}                      compiles the program and runs it once
-//                                                      (warmUp); answers 'started'
+// Messages in, each with an id that its answer carries back; they are handled one after
+// another, in the order they came:
+//   {type: 'start', wasm: BASE64}                      compiles the program; answers 'started'
+//   {type: 'warm-up'}                                  runs it once (warmUp); answers 'warm'
 //   {type: 'columns', file: {name, bytes}, separator}  answers 'columns' with the JSON text
 //                                                      that web/csv_columns.cpp writes
 //   {type: 'run', commands: [[ARG...]...], files: {NAME: BYTES}}
@@ -15,6 +16,7 @@
 //       'progress' while a command writes files and 'ran' at the end, with each command's
 //       status, standard output and standard error (bytes), and the files that the
 //       commands wrote or changed.
+// An error answers 'failed' with its message.
 'use strict';
 
 const WORK = '/work';
@@ -124,7 +126,13 @@ async function runCommand(args, files) {
   return {args, status, stdout: stdout.take(), stderr: stderr.take(), files: filesOf(module)};
 }
 
-const same = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
+function same(a, b) {
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; ++i) {
+    if (a[i] !== b[i]) return false;
+  }
+  return true;
+}
 
 // The files written or changed by the commands, not those given as they were.
 async function run(commands, given) {
@@ -151,7 +159,7 @@ async function run(commands, given) {
 // entirely in the slower code. The memberships are a fixed pattern of two decimals; the
 // run's results are not used.
 async function warmUp() {
-  const lines = ['DAT 2000 10'];
+  const lines = ['DAT   2000 10'];
   for (let i = 0; i < 2000; ++i) {
     const values = [];
     for (let j = 0; j <= 10; ++j) values.push('0.' + String((i * 7 + j * 13) % 100).padStart(2, '0'));
@@ -168,20 +176,32 @@ async function columns(file, separator) {
   return module.ccall('morvit_csv_columns', 'string', ['string', 'number'], [`${WORK}/${file.name}`, separator]);
 }
 
-onmessage = async (event) => {
-  const message = event.data;
-  try {
-    if (message.type === 'start') {
-      program = await WebAssembly.compile(bytesOfBase64(message.wasm));
-      await warmUp();
-      postMessage({type: 'started'});
-    } else if (message.type === 'columns') {
-      postMessage({type: 'columns', json: await columns(message.file, message.separator)});
-    } else if (message.type === 'run') {
-      const result = await run(message.commands, message.files);
-      postMessage({type: 'ran', ...result}, Object.values(result.files).map((bytes) => bytes.buffer));
-    }
-  } catch (error) {
-    postMessage({type: 'failed', message: String(error && error.stack ? error.stack : error)});
+async function handle(message) {
+  if (message.type === 'start') {
+    program = await WebAssembly.compile(bytesOfBase64(message.wasm));
+    return [{type: 'started'}];
   }
+  if (message.type === 'warm-up') {
+    await warmUp();
+    return [{type: 'warm'}];
+  }
+  if (message.type === 'columns') return [{type: 'columns', json: await columns(message.file, message.separator)}];
+  if (message.type === 'run') {
+    const result = await run(message.commands, message.files);
+    return [{type: 'ran', ...result}, Object.values(result.files).map((bytes) => bytes.buffer)];
+  }
+  return [{type: 'failed', message: `unknown message ${message.type}`}];
+}
+
+let queue = Promise.resolve();
+onmessage = (event) => {
+  const message = event.data;
+  queue = queue.then(async () => {
+    try {
+      const [answer, transfer] = await handle(message);
+      postMessage({...answer, id: message.id}, transfer || []);
+    } catch (error) {
+      postMessage({type: 'failed', id: message.id, message: String(error && error.stack ? error.stack : error)});
+    }
+  });
 };
