@@ -107,7 +107,8 @@
     status.hidden = false;
     show('csv', false);
     show('command', opened.kind === 'command');
-    show('outputs', true);
+    show('run-section', true);
+    $('run').textContent = opened.kind === 'csv' ? 'Make the command file and run' : 'Run';
     if (opened.kind === 'csv') await describeColumns();
   };
 
@@ -274,23 +275,29 @@
     return args.concat([commandFile]);
   };
 
-  $('run-csv').addEventListener('click', () =>
-    run([makerArguments(), runArguments(commandFileName(), $('csv-level').value.trim())], {[opened.name]: opened.bytes}));
-  $('run-command').addEventListener('click', () => {
-    const files = {[opened.name]: opened.bytes};
-    if (opened.side) files[opened.side.name] = opened.side.bytes;
-    run([runArguments(opened.name, $('command-level').value.trim())], files);
+  $('run').addEventListener('click', async () => {
+    if (opened.kind === 'csv') {
+      await run([makerArguments(), runArguments(commandFileName(), $('csv-level').value.trim())],
+                {[opened.name]: opened.bytes});
+    } else {
+      const files = {[opened.name]: opened.bytes};
+      if (opened.side) files[opened.side.name] = opened.side.bytes;
+      await run([runArguments(opened.name, $('command-level').value.trim())], files);
+    }
+    if (!$('results').hidden) $('results').scrollIntoView({block: 'start'});
   });
 
   // ---------------------------------------------------------------------------------------
   // Running and showing the results.
 
   const urls = [];
+  let pageUrl = null;  // the page of the last run, for the Page tab
   const clearResults = () => {
     while (urls.length) URL.revokeObjectURL(urls.pop());
     show('results', false);
     show('messages', false);
     $('page').removeAttribute('src');
+    pageUrl = null;
   };
 
   const TYPES = {html: 'text/html', csv: 'text/csv'};
@@ -302,7 +309,7 @@
   };
 
   const running = (on) => {
-    for (const id of ['run-csv', 'run-command']) $(id).disabled = on;
+    $('run').disabled = on;
     show('progress', on);
     root.dataset.state = on ? 'running' : 'done';
   };
@@ -341,15 +348,25 @@
     const report = result.files['morvit.out'];
     $('report').textContent = report ? textOf(report) : '';
     root.dataset.status = String(last.status);
-    const command = 'morvit ' + last.args.map((arg) => (/^[\w.,=~+\/-]+$/.test(arg) ? arg : `'${arg.replace(/'/g, `'\\''`)}'`)).join(' ');
-    $('status').textContent = `${command}: exit status ${last.status}` +
-                              (last.status === 0 ? '.' : ' (see the messages above).');
+    // Each command as it would be typed, with its exit status.
+    const quoted = (arg) => (/^[\w.,=~+\/-]+$/.test(arg) ? arg : `'${arg.replace(/'/g, `'\\''`)}'`);
+    $('status').replaceChildren(...result.ran.map((command) => {
+      const line = element('code', 'morvit ' + command.args.map(quoted).join(' '));
+      const item = element('p');
+      item.append(line, document.createTextNode(`: exit status ${command.status}` +
+                                                (command.status === 0 ? '.' : ' (see the messages above).')));
+      return item;
+    }));
 
     // Every file the commands wrote or changed, to download; the page also in the Page tab.
     const downloads = $('downloads');
     downloads.replaceChildren();
     let page = null;
-    for (const [name, bytes] of Object.entries(result.files)) {
+    const rank = (name) => [/\.out$/i, /\.cmd$/i, /\.cases$/i, /-table\.csv$/i, /-cases\.csv$/i, /\.html$/i]
+                               .findIndex((pattern) => pattern.test(name)) >>> 0;
+    const names = Object.keys(result.files).sort((a, b) => rank(a) - rank(b) || (a < b ? -1 : a > b ? 1 : 0));
+    for (const name of names) {
+      const bytes = result.files[name];
       const link = element('a', name);
       link.href = blobUrl(name, bytes);
       link.download = name;
@@ -357,8 +374,8 @@
       downloads.append(link);
       if (/\.html$/i.test(name)) page = link.href;
     }
+    pageUrl = page;
     if (page) {
-      $('page').src = page;
       $('page-note').replaceChildren(document.createTextNode('The page that --html writes. '));
       const open = element('a', 'Open it in a tab of its own');
       open.href = page;
@@ -372,11 +389,14 @@
     select(report ? 'findings' : 'findings');
   };
 
+  // The page is loaded into its frame when its tab is first shown, so that it lays out its
+  // plots at the width they have.
   const select = (which) => {
     for (const tab of ['findings', 'report', 'page']) {
       $('tab-' + tab).setAttribute('aria-selected', String(tab === which));
       $('panel-' + tab).hidden = tab !== which;
     }
+    if (which === 'page' && pageUrl && $('page').getAttribute('src') !== pageUrl) $('page').src = pageUrl;
   };
   for (const tab of ['findings', 'report', 'page']) $('tab-' + tab).addEventListener('click', () => select(tab));
 
@@ -426,6 +446,7 @@
     $('opened').textContent = `${given.name}: a command file from the address.`;
     $('opened').hidden = false;
     show('command', true);
+    show('run-section', true);
     run([given.args || runArguments(given.name, '', true)], {[given.name]: given.bytes}).then(() => select('report'));
   }, (error) => {
     root.dataset.state = 'broken';

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The browser app (morvit.html) against the command line, in headless Chromium.
 
-    check_app.py MORVIT MORVIT_HTML CONFORMANCE_CASES DATASETS [--only NAME...]
+    check_app.py MORVIT MORVIT_HTML CONFORMANCE_CASES DATASETS [--screenshots DIR] [--only NAME...]
 
 MORVIT is the native program, MORVIT_HTML the app. Two parts:
 
@@ -19,6 +19,11 @@ MORVIT is the native program, MORVIT_HTML the app. Two parts:
   are those of `morvit --make-command-file ...` and `morvit --table-csv ... --cases-csv ...
   --html ...` run natively with the same choices.
 
+With --screenshots, DIR receives the app at 1366 and 390 pixels wide, for a person to look
+at: empty (app-empty-WIDTH.png), with the raw Lipset data chosen and calibrated
+(app-csv-WIDTH.png), and after its run, with the findings and with the page shown
+(app-run-WIDTH.png, app-page-WIDTH.png).
+
 Throughout: no script error, no refusal of the page's policy, no request for anything but
 the page itself and the blobs it makes, and morvit.html at most 1.5 MB.
 Exits 0 when all agree, 1 otherwise, 77 (skipped) without Chromium.
@@ -31,6 +36,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser import Browser, BrowserError, find_chromium  # noqa: E402
@@ -261,7 +267,23 @@ def maker_arguments(spec, command_file):
     return args + ['-o', command_file]
 
 
-def check_dataset(morvit, app, spec, scratch, number):
+WIDTHS = (1366, 390)
+
+
+def screenshots(app, folder, name, element_id=None):
+    """The page as it is now at each width: the whole length of it, or the window scrolled to
+    the element (a frame of another process does not show in a capture beyond the window)."""
+    for width in WIDTHS:
+        app.browser.size(width, 900)
+        if element_id:
+            app.browser.evaluate(f'document.getElementById({json.dumps(element_id)}).scrollIntoView()')
+            time.sleep(1)  # the page in the frame lays out and draws its plots at this width
+        app.browser.evaluate('new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done)))')
+        app.browser.screenshot(os.path.join(folder, f'app-{name}-{width}.png'), full_page=element_id is None)
+    app.browser.size(WIDTHS[0], 900)
+
+
+def check_dataset(morvit, app, spec, scratch, number, shots=None):
     base = spec['csv'][:-4]
     command_file = base + '.cmd'
     what = f'{spec["csv"]} ({number})'
@@ -276,11 +298,20 @@ def check_dataset(morvit, app, spec, scratch, number):
     files = {name: data for name, data in folder_files(work).items() if name != spec['csv']}
 
     app.open()
+    if shots:
+        screenshots(app, shots, 'empty')
     app.browser.choose_files('#file', [spec['path']])
     app.browser.wait_for("document.querySelectorAll('#columns .column').length > 0")
     set_choices(app, spec['columns'], spec['settings'])
-    app.browser.evaluate("document.getElementById('run-csv').click()")
+    if shots:
+        screenshots(app, shots, 'csv')
+    app.browser.evaluate("document.getElementById('run').click()")
     app.wait_done()
+    if shots:
+        screenshots(app, shots, 'run')
+        app.browser.evaluate("document.getElementById('tab-page').click()")
+        screenshots(app, shots, 'page', 'panel-page')
+        app.browser.evaluate("document.getElementById('tab-findings').click()")
     shown = (app.status(), app.shown('findings'), app.shown('stderr'), app.shown('report'),
              app.downloads(os.path.join(scratch, f'dataset{number}', 'app')))
     status = ran[0] if made[0] == 0 else made[0]
@@ -295,6 +326,12 @@ def main(argv):
     if '--only' in argv:
         at = argv.index('--only')
         argv, only = argv[:at], argv[at + 1:]
+    shots = None
+    if '--screenshots' in argv:
+        at = argv.index('--screenshots')
+        shots = os.path.abspath(argv[at + 1])
+        os.makedirs(shots, exist_ok=True)
+        argv = argv[:at] + argv[at + 2:]
     if len(argv) != 5:
         print(__doc__)
         return 2
@@ -327,7 +364,8 @@ def main(argv):
                     continue
                 spec = dict(spec, path=os.path.join(datasets, spec['csv']))
                 try:
-                    check_dataset(morvit, app, spec, scratch, number)
+                    # The screenshots show the raw Lipset data with its calibrations.
+                    check_dataset(morvit, app, spec, scratch, number, shots if number == 4 else None)
                     checked['datasets'] += 1
                 except (Failure, BrowserError) as failure:
                     failures.append(f'{spec["csv"]} ({number}): {failure}')
@@ -338,6 +376,9 @@ def main(argv):
         print('FAILED', failure)
     print(f'morvit.html ({size} bytes): {checked["conformance"]} conformance cases and {checked["datasets"]} CSV '
           f'runs of the data sets as on the command line; {len(failures)} problems')
+    # In the form that .ci/run counts.
+    passed = checked['conformance'] + checked['datasets']
+    print(f'{passed} passed, {len(failures)} failed')
     return 1 if failures else 0
 
 
