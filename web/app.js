@@ -419,6 +419,8 @@
     try {
       let name = 'command.cmd';
       if (parameters.name) name = decodeURIComponent(parameters.name);
+      // A file name, not a path.
+      if (name === '' || name === '.' || name === '..' || name.includes('/')) name = 'command.cmd';
       const bytes = bytesOfBase64url(parameters.command);
       const args = parameters.args ? JSON.parse(textOf(bytesOfBase64url(parameters.args))) : null;
       if (args !== null && !(Array.isArray(args) && args.every((arg) => typeof arg === 'string'))) return null;
