@@ -87,7 +87,7 @@
   const baseName = (name) => name.replace(/\.[^.]*$/, '') || name;
   const looksLikeCsv = (name, bytes) => {
     if (/\.(csv|tsv|tab)$/i.test(name)) return true;
-    if (/\.(cmd|inp|txt)$/i.test(name)) return false;
+    if (/\.cmd$/i.test(name)) return false;
     // A command file begins with a command word in columns 1 to 3 (COM, DAT, MER, ...).
     const first = textOf(bytes.slice(0, 200)).split(/\r\n|\r|\n/).find((line) => line.trim() !== '') || '';
     return !/^[A-Za-z]{3}(\s|$)/.test(first);
@@ -100,16 +100,37 @@
     const main = read.find((file) => !/\.cases$/i.test(file.name)) || read[0];
     const side = read.find((file) => file !== main && file.name === main.name + '.cases') || null;
     opened = {kind: looksLikeCsv(main.name, main.bytes) ? 'csv' : 'command', name: main.name, bytes: main.bytes, side};
+    await showOpened();
+  };
+
+  // What was opened, read as the kind it is taken for; the user may take it for the other.
+  const showOpened = async () => {
     clearResults();
     const status = $('opened');
-    status.textContent = `${main.name}: ${opened.kind === 'csv' ? 'a CSV file' : 'a command file'}` +
-                         (side ? `, with its case names (${side.name})` : '') + '.';
+    const other = element('button', opened.kind === 'csv' ? 'Read it as a command file' : 'Read it as a CSV file');
+    other.type = 'button';
+    other.className = 'quiet';
+    other.addEventListener('click', () => {
+      opened.kind = opened.kind === 'csv' ? 'command' : 'csv';
+      showOpened();
+    });
+    status.replaceChildren(document.createTextNode(
+                               `${opened.name}: ${opened.kind === 'csv' ? 'a CSV file' : 'a command file'}` +
+                               (opened.side ? `, with its case names (${opened.side.name})` : '') + '. '),
+                           other);
     status.hidden = false;
     show('csv', false);
     show('command', opened.kind === 'command');
     show('run-section', true);
     $('run').textContent = opened.kind === 'csv' ? 'Make the command file and run' : 'Run';
-    if (opened.kind === 'csv') await describeColumns();
+    if (opened.kind === 'csv') {
+      try {
+        await describeColumns();
+      } catch (error) {
+        $('stderr').textContent = `The file could not be read: ${error.message}`;
+        show('messages', true);
+      }
+    }
   };
 
   $('file').addEventListener('change', (event) => openFiles(event.target.files));
@@ -310,6 +331,7 @@
 
   const running = (on) => {
     $('run').disabled = on;
+    $('file').disabled = on;
     show('progress', on);
     root.dataset.state = on ? 'running' : 'done';
   };
@@ -318,25 +340,30 @@
     clearResults();
     running(true);
     const start = Date.now();
-    const tell = (text) => {
-      $('progress-text').textContent = `Running for ${Math.round((Date.now() - start) / 1000)} s: ${text}`;
+    let doing = 'the program reads the data and forms the table';
+    const tell = () => {
+      $('progress-text').textContent = `Running for ${Math.round((Date.now() - start) / 1000)} s: ${doing}`;
     };
-    tell('starting the program');
-    progress = (message) => tell(`writing ${message.file} (${message.bytes.toLocaleString('en')} bytes so far)`);
+    tell();
+    const clock = setInterval(tell, 1000);
+    progress = (message) => {
+      doing = `writing ${message.file} (${message.bytes.toLocaleString('en')} bytes so far)`;
+      tell();
+    };
     try {
       await started;
       const result = await ask({type: 'run', commands, files});
       showResults(result);
+      running(false);
     } catch (error) {
       $('stderr').textContent = `The program could not be run: ${error.message}`;
       show('messages', true);
+      running(false);
       root.dataset.state = 'broken';
+    } finally {
+      clearInterval(clock);
       progress = null;
-      show('progress', false);
-      return;
     }
-    progress = null;
-    running(false);
   };
 
   const showResults = (result) => {
@@ -386,7 +413,7 @@
       $('page-note').textContent = 'This run wrote no page.';
     }
     show('results', true);
-    select(report ? 'findings' : 'findings');
+    select('findings');
   };
 
   // The page is loaded into its frame when its tab is first shown, so that it lays out its

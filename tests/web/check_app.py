@@ -240,13 +240,13 @@ def set_choices(app, columns, settings):
     return app.browser.evaluate(script)
 
 
-def maker_arguments(spec, command_file):
+def maker_arguments(data_set, command_file):
     """The command line of the same choices: columns in the order of the file's header."""
-    with open(spec['path'], encoding='utf-8') as handle:
+    with open(data_set['path'], encoding='utf-8') as handle:
         header = [name.strip().strip('"') for name in handle.readline().strip().split(',')]
-    columns = spec['columns']
+    columns = data_set['columns']
     ordered = [name for name in header if name in columns]
-    args = ['--make-command-file', spec['csv']]
+    args = ['--make-command-file', data_set['csv']]
     outcome = [name for name in ordered if columns[name][0] == 'outcome'][0]
     args += ['--outcome', ('~' if len(columns[outcome]) > 1 and columns[outcome][1] else '') + outcome]
     conditions = [('~' if len(columns[name]) > 1 and columns[name][1] else '') + name
@@ -258,7 +258,7 @@ def maker_arguments(spec, command_file):
     for name in ordered:
         if columns[name][0] in ('cases', 'weights'):
             args += ['--' + columns[name][0], name]
-    settings = spec['settings']
+    settings = data_set['settings']
     for option in ('mer', 'dam', 'title'):
         if option in settings:
             args += ['--' + option, settings[option]]
@@ -283,26 +283,26 @@ def screenshots(app, folder, name, element_id=None):
     app.browser.size(WIDTHS[0], 900)
 
 
-def check_dataset(morvit, app, spec, scratch, number, shots=None):
-    base = spec['csv'][:-4]
+def check_dataset(morvit, app, data_set, scratch, number, shots=None):
+    base = data_set['csv'][:-4]
     command_file = base + '.cmd'
-    what = f'{spec["csv"]} ({number})'
+    what = f'{data_set["csv"]} ({number})'
     work = os.path.join(scratch, f'dataset{number}', 'native')
     os.makedirs(work)
-    shutil.copy(spec['path'], work)
-    made = run_native(morvit, work, maker_arguments(spec, command_file))
+    shutil.copy(data_set['path'], work)
+    made = run_native(morvit, work, maker_arguments(data_set, command_file))
     run_args = ['--table-csv', base + '-table.csv', '--cases-csv', base + '-cases.csv', '--html', base + '.html']
-    if 'csv-level' in spec['settings']:
-        run_args += ['--level', spec['settings']['csv-level']]
+    if 'csv-level' in data_set['settings']:
+        run_args += ['--level', data_set['settings']['csv-level']]
     ran = run_native(morvit, work, run_args + [command_file]) if made[0] == 0 else (None, b'', b'')
-    files = {name: data for name, data in folder_files(work).items() if name != spec['csv']}
+    files = {name: data for name, data in folder_files(work).items() if name != data_set['csv']}
 
     app.open()
     if shots:
         screenshots(app, shots, 'empty')
-    app.browser.choose_files('#file', [spec['path']])
+    app.browser.choose_files('#file', [data_set['path']])
     app.browser.wait_for("document.querySelectorAll('#columns .column').length > 0")
-    set_choices(app, spec['columns'], spec['settings'])
+    set_choices(app, data_set['columns'], data_set['settings'])
     if shots:
         screenshots(app, shots, 'csv')
     app.browser.evaluate("document.getElementById('run').click()")
@@ -359,17 +359,17 @@ def main(argv):
                 except (Failure, BrowserError) as failure:
                     failures.append(f'{case}: {failure}')
                 failures += [f'{case}: {problem}' for problem in app.problems()]
-            for number, spec in enumerate(DATASETS, start=1):
-                if only and spec['csv'] not in only:
+            for number, data_set in enumerate(DATASETS, start=1):
+                if only and data_set['csv'] not in only:
                     continue
-                spec = dict(spec, path=os.path.join(datasets, spec['csv']))
+                data_set = dict(data_set, path=os.path.join(datasets, data_set['csv']))
                 try:
                     # The screenshots show the raw Lipset data with its calibrations.
-                    check_dataset(morvit, app, spec, scratch, number, shots if number == 4 else None)
+                    check_dataset(morvit, app, data_set, scratch, number, shots if number == 4 else None)
                     checked['datasets'] += 1
                 except (Failure, BrowserError) as failure:
-                    failures.append(f'{spec["csv"]} ({number}): {failure}')
-                failures += [f'{spec["csv"]}: {problem}' for problem in app.problems()]
+                    failures.append(f'{data_set["csv"]} ({number}): {failure}')
+                failures += [f'{data_set["csv"]}: {problem}' for problem in app.problems()]
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     for failure in failures:
