@@ -378,7 +378,11 @@
     // Each command as it would be typed, with its exit status.
     const quoted = (arg) => (/^[\w.,=~+\/-]+$/.test(arg) ? arg : `'${arg.replace(/'/g, `'\\''`)}'`);
     $('status').replaceChildren(...result.ran.map((command) => {
-      const line = element('code', 'morvit ' + command.args.map(quoted).join(' '));
+      // Lines break between the arguments, not at the hyphens of an option.
+      const line = element('code', 'morvit');
+      for (const arg of command.args.map(quoted)) {
+        line.append(' ', element('span', arg, arg.length <= 40 ? 'argument' : undefined));
+      }
       const item = element('p');
       item.append(line, document.createTextNode(`: exit status ${command.status}` +
                                                 (command.status === 0 ? '.' : ' (see the messages above).')));
