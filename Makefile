@@ -1,6 +1,7 @@
 # Thin wrapper over CMake: `make run` builds MORVIT and runs an example,
-# `make test` builds everything and runs every test. Both first install what the build
-# needs when it is missing (tools/install-prerequisites.sh, Debian and Ubuntu).
+# `make test` builds everything and runs every test, `make web` builds the browser app. Each
+# first installs what its build needs when it is missing (tools/install-prerequisites.sh,
+# Debian and Ubuntu).
 BUILD   ?= build
 JOBS    ?= 2
 EXAMPLE ?= examples/two_factors.cmd
@@ -9,10 +10,11 @@ WERROR  ?= OFF
 
 SANITIZE_BUILD ?= build-sanitize
 BENCH_BUILD    ?= build-bench
+WEB_BUILD      ?= $(BUILD)/web
 
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=$(WERROR)
 
-.PHONY: all configure build run test sanitize-test bench r-package r-install clean
+.PHONY: all configure build run test sanitize-test bench r-package r-install web clean
 
 all: build
 
@@ -77,5 +79,17 @@ r-install: r-package
 	echo "Installing the R package morvit into $$library"; \
 	R CMD INSTALL --library="$$library" $(BUILD)/r/morvit_*.tar.gz
 
+# The browser app, $(WEB_BUILD)/morvit.html, and the page's numbers module
+# ($(WEB_BUILD)/page_numbers.wasm): the program built with emscripten (emcmake). Emscripten's
+# tools run on node and load acorn from Debian's /usr/share/nodejs, where a node installed
+# from elsewhere does not look by itself.
+WEB_NODE_PATH = $(or $(NODE_PATH),/usr/share/nodejs)
+web:
+	@tools/install-prerequisites.sh web
+	NODE_PATH=$(WEB_NODE_PATH) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_TESTS=OFF \
+	  -DMORVIT_WERROR=$(WERROR)
+	NODE_PATH=$(WEB_NODE_PATH) cmake --build $(WEB_BUILD) -j$(JOBS)
+	@echo "The app: $(WEB_BUILD)/morvit.html (open it in a browser; it needs no other file)"
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(WEB_BUILD)

@@ -4,6 +4,7 @@
 #   tools/install-prerequisites.sh program   # CMake 3.25 or later, a C++ compiler
 #   tools/install-prerequisites.sh tests     # and GoogleTest and Python 3 for the tests
 #   tools/install-prerequisites.sh r         # and R with Rcpp for the R package (make r-package)
+#   tools/install-prerequisites.sh web       # CMake and emscripten for the browser app
 #
 # Missing packages are installed with apt-get, through sudo when not run as root. Where that
 # cannot be done (no apt-get, no sudo, a CMake too old for apt to replace), it stops with
@@ -15,7 +16,11 @@ packages=""
 missing() { packages="$packages $1"; }
 
 command -v cmake >/dev/null 2>&1 || missing cmake
-command -v c++ >/dev/null 2>&1 || command -v g++ >/dev/null 2>&1 || missing g++
+if [ "$what" = web ]; then
+  command -v emcmake >/dev/null 2>&1 || missing emscripten
+else
+  command -v c++ >/dev/null 2>&1 || command -v g++ >/dev/null 2>&1 || missing g++
+fi
 if [ "$what" = tests ]; then
   [ -f /usr/include/gtest/gtest.h ] || [ -f /usr/local/include/gtest/gtest.h ] || missing libgtest-dev
   command -v python3 >/dev/null 2>&1 || missing python3
@@ -28,7 +33,7 @@ fi
 if [ -n "$packages" ]; then
   if ! command -v apt-get >/dev/null 2>&1; then
     echo "MORVIT needs:$packages (CMake 3.25 or later, a C++20 compiler, for the tests GoogleTest and Python 3," >&2
-    echo "for the R package R and Rcpp)." >&2
+    echo "for the R package R and Rcpp, for the browser app emscripten)." >&2
     echo "Install them with your system's package manager, then run make again." >&2
     exit 1
   fi

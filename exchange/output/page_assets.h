@@ -21,4 +21,9 @@ std::string_view page_style();
 std::string_view page_script_hash();
 std::string_view page_style_hash();
 
+// page_numbers.wasm, byte for byte: a WebAssembly module without imports that forms F, P and
+// the critical measurement error of a hypothesis row as the run does (web/page_numbers.cpp).
+// Empty when the build had no emcc to make it (cmake/PageNumbers.cmake).
+std::string_view page_numbers_wasm();
+
 }  // namespace morvit

@@ -67,7 +67,7 @@ morvit <- function(data, outcome, conditions, cases = NULL, weights = NULL, mer 
   .write_data_csv(csv, numbers, enc2utf8(numeric_columns), case_names, enc2utf8(case_header))
   # What the command line's options would say (--outcome, --factors, ..., -o).
   thresholds <- lapply(calibrate, function(triple) paste(.number_texts(triple), collapse = ","))
-  names(thresholds) <- enc2utf8(names(thresholds))
+  if (length(thresholds) > 0L) names(thresholds) <- enc2utf8(names(thresholds))
   options <- list(data_file = csv, outcome = enc2utf8(outcome), factors = enc2utf8(conditions),
                   cases = if (!is.null(cases)) enc2utf8(cases), weights = if (!is.null(weights)) enc2utf8(weights),
                   mer = mer, dam = damping, calibrate = if (length(thresholds) > 0L) thresholds,
