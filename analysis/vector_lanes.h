@@ -81,6 +81,8 @@ template <class Pass>
 void with_lanes(VectorCode code, Pass&& pass) {
 #if MORVIT_FOUR_LANES
   if (four_lanes_run(code)) return with_four_lanes(pass);
+#else
+  (void)code;  // only two lanes on this processor family
 #endif
   with_two_lanes(pass);
 }
