@@ -1,24 +1,23 @@
 #include "measures/block_evidence.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
-#include "measures/block_membership.h"
+#include "analysis/block_membership.h"
+#include "analysis/vector_lanes.h"
 #include "limits/program_limits.h"
 
 // How the evidence of all blocks is gathered in one pass.
 //
 // The cases are taken in chunks. A chunk's values are first prepared for all blocks at
-// once (memberships within 0 to 1, z-scores also rounded to single precision for the
-// blocks of three factors or more, the outcome's z-score NaN for cases of weight 0 or
+// once (memberships within 0 to 1, the outcome's z-score NaN for cases of weight 0 or
 // below), and then every block walks through them while they stay in the cache. A block
 // takes four consecutive cases at a time, one in each lane of a vector, and keeps four
 // partial sums, one per lane: the interleaved sums of fit_measures.h, whose bits do not
 // depend on how wide the processor's vectors are. Which side of the diagonal a case lies
 // on is a mask, not a branch: it depends on the data and would be guessed wrong half the
 // time. A chunk is padded to whole vectors with cases of weight 0, membership 0 and an
-// outcome z-score NaN, which add +0 to every sum and count on neither side.
+// outcome z-score NaN, which add +0 to every sum and count on no side.
 
 namespace morvit {
 namespace {
@@ -27,19 +26,12 @@ constexpr int lanes = fit_sum_lanes;
 constexpr int chunk_cases = 256;
 static_assert(chunk_cases % lanes == 0);
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MORVIT_EVIDENCE_AVX2 1
-#else
-#define MORVIT_EVIDENCE_AVX2 0
-#endif
-
 // One chunk's values, each column `chunk_cases` long; the factor columns one after the
 // other (factor j from (j - 1) * chunk_cases).
 struct ChunkValues {
   explicit ChunkValues(int factors)
       : x(static_cast<std::size_t>(factors) * chunk_cases),
         z(x.size()),
-        rounded_z(x.size()),
         y(chunk_cases),
         y_low(chunk_cases),
         w(chunk_cases),
@@ -47,7 +39,6 @@ struct ChunkValues {
 
   std::vector<double> x;          // the factors' memberships within 0 to 1
   std::vector<double> z;          // their z-scores
-  std::vector<double> rounded_z;  // their z-scores rounded to single precision
   std::vector<double> y;          // the outcome's membership within 0 to 1
   std::vector<double> y_low;      // min(Y, 1 - Y)
   std::vector<double> w;          // the weights
@@ -58,7 +49,7 @@ struct ChunkValues {
 struct BlockColumns {
   int count = 0;
   const double* x[max_factors] = {};
-  const double* z[max_factors] = {};  // the rounded z-scores for three factors or more
+  const double* z[max_factors] = {};
 };
 
 // A block's running sums, lane by lane.
@@ -71,37 +62,13 @@ struct BlockLanes {
   double either[lanes] = {};
   std::int64_t above[lanes] = {};
   std::int64_t below[lanes] = {};
+  std::int64_t on[lanes] = {};
   double farthest_above[lanes] = {};
   double farthest_below[lanes] = {};
 };
 
-// The vectors of the two compiled variants of the walk: two lanes (SSE2 on x86-64, NEON
-// on arm64, whatever the compiler makes of them elsewhere), which take the four lanes of
-// the sums in two halves, and on x86-64 also four lanes (AVX2), chosen at run time. Both
-// perform the same operations on every lane and give the same bits.
-struct TwoLanes {
-  static constexpr int width = 2;
-  using Vec = double __attribute__((vector_size(16)));
-  using Mask = std::int64_t __attribute__((vector_size(16)));
-};
-
-struct FourLanes {
-  static constexpr int width = 4;
-  using Vec = double __attribute__((vector_size(32)));
-  using Mask = std::int64_t __attribute__((vector_size(32)));
-};
-
-// Vectors move through memcpy, and no function takes or returns one by value: its
-// calling convention would depend on the instructions the compiler may use.
-template <class V, class T>
-[[gnu::always_inline]] inline void load(V& v, const T* from) {
-  std::memcpy(&v, from, sizeof v);
-}
-
-template <class V, class T>
-[[gnu::always_inline]] inline void store(T* to, const V& v) {
-  std::memcpy(to, &v, sizeof v);
-}
+// The walk is compiled for two lanes a vector, which take the four lanes of the sums in
+// two halves, and for four (vector_lanes.h).
 
 // One block over the cases [0, cases) of a chunk, `cases` a multiple of the lanes, in the
 // lanes [lane, lane + width) of the sums: case i goes to lane i % 4. A count of factors
@@ -113,7 +80,7 @@ template <class Lanes, int Count>
   using Mask = typename Lanes::Mask;
   const int count = Count > 0 ? Count : b.count;
   Vec x_sum, both_sum, both_not_y_sum, not_x_sum, not_both_sum, either_sum, farthest_above, farthest_below;
-  Mask above, below;
+  Mask above, below, on;
   load(x_sum, sums.x + lane);
   load(both_sum, sums.both + lane);
   load(both_not_y_sum, sums.both_not_y + lane);
@@ -122,22 +89,21 @@ template <class Lanes, int Count>
   load(either_sum, sums.either + lane);
   load(above, sums.above + lane);
   load(below, sums.below + lane);
+  load(on, sums.on + lane);
   load(farthest_above, sums.farthest_above + lane);
   load(farthest_below, sums.farthest_below + lane);
   const Vec one = Vec{} + 1.0;
-  const bool rounded = count >= 3;
+  const bool rounded = rounded_to_single(count);
   for (int i = lane; i < cases; i += lanes) {
-    // The running minima keep the earlier value unless a later one is strictly smaller,
-    // as block_membership does. Rounding is monotonic, so the smallest rounded z-score is
-    // the rounded smallest one.
+    // The block's membership as read and in z-scores (block_membership.h).
     Vec x, z, next_x, next_z, y, y_low, w, y_z;
     load(x, b.x[0] + i);
     load(z, b.z[0] + i);
     for (int k = 1; k < count; ++k) {
       load(next_x, b.x[k] + i);
       load(next_z, b.z[k] + i);
-      x = next_x < x ? next_x : x;
-      z = next_z < z ? next_z : z;
+      keep_smaller(x, next_x);
+      keep_smaller(z, next_z);
     }
     load(y, c.y.data() + i);
     load(y_low, c.y_low.data() + i);
@@ -151,13 +117,22 @@ template <class Lanes, int Count>
     either_sum += w * (x < y ? y : x);
 
     load(y_z, c.y_z.data() + i);
-    above -= y_z > z;  // a true comparison is -1 in its lane
-    below -= y_z < z;
+    // The side as the table sees it, on the membership rounded from three factors on; but a
+    // case whose membership equals its outcome's before that rounding lies on the diagonal,
+    // whatever the rounding made of it.
+    Vec table_z = z;
+    if (rounded) round_to_single<Lanes>(table_z);
+    Mask up_side, down_side;
+    diagonal_sides(y_z, table_z, up_side, down_side);
+    const Mask tie = y_z == z;
+    above -= up_side & ~tie;  // a true comparison is -1 in its lane
+    below -= down_side & ~tie;
+    on -= (y_z == table_z) | tie;  // false where the weight is 0 or below: y_z is NaN there
     // Distances beyond the single-precision step of a rounded membership.
     Vec slack{};
-    if (rounded) slack = (z < Vec{} ? -z : z) * single_precision_step;
-    const Vec up = y_z - z - slack;
-    const Vec down = z - y_z - slack;
+    if (rounded) slack = (table_z < Vec{} ? -table_z : table_z) * single_precision_step;
+    const Vec up = y_z - table_z - slack;
+    const Vec down = table_z - y_z - slack;
     farthest_above = up > farthest_above ? up : farthest_above;
     farthest_below = down > farthest_below ? down : farthest_below;
   }
@@ -169,6 +144,7 @@ template <class Lanes, int Count>
   store(sums.either + lane, either_sum);
   store(sums.above + lane, above);
   store(sums.below + lane, below);
+  store(sums.on + lane, on);
   store(sums.farthest_above + lane, farthest_above);
   store(sums.farthest_below + lane, farthest_below);
 }
@@ -196,17 +172,6 @@ template <class Lanes>
   }
 }
 
-void walk_all(const std::vector<BlockColumns>& blocks, const ChunkValues& c, int cases, std::vector<BlockLanes>& sums) {
-  walk_blocks<TwoLanes>(blocks, c, cases, sums);
-}
-
-#if MORVIT_EVIDENCE_AVX2
-__attribute__((target("avx2"))) void walk_all_avx2(const std::vector<BlockColumns>& blocks, const ChunkValues& c,
-                                                   int cases, std::vector<BlockLanes>& sums) {
-  walk_blocks<FourLanes>(blocks, c, cases, sums);
-}
-#endif
-
 // Fills the chunk with the cases [first, first + size) and pads it to whole vectors;
 // adds their weighted outcome memberships to the lanes of `sum_y`.
 void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& chunk, double (&sum_y)[lanes]) {
@@ -219,12 +184,10 @@ void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& ch
     const double* z = data.z.data() + static_cast<std::size_t>(j) * cases + from;
     double* const chunk_x = chunk.x.data() + static_cast<std::size_t>(j - 1) * chunk_cases;
     double* const chunk_z = chunk.z.data() + static_cast<std::size_t>(j - 1) * chunk_cases;
-    double* const chunk_rounded = chunk.rounded_z.data() + static_cast<std::size_t>(j - 1) * chunk_cases;
     for (int i = 0; i < padded; ++i) {
       const bool real = i < size;
       chunk_x[i] = real ? within_unit(x[i]) : 0.0;
       chunk_z[i] = real ? z[i] : 0.0;
-      chunk_rounded[i] = real ? static_cast<double>(static_cast<float>(z[i])) : 0.0;
     }
   }
   const double* x = data.x.data() + from;
@@ -245,7 +208,7 @@ void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& ch
 }  // namespace
 
 std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span<const std::string_view> blocks,
-                                              EvidenceCode code) {
+                                              VectorCode code) {
   std::vector<BlockEvidence> evidence(blocks.size());
   const auto cases = static_cast<std::size_t>(data.case_count);
   const auto columns = static_cast<std::size_t>(data.factor_count) + 1;
@@ -268,7 +231,7 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
     for (int k = 0; k < b.count; ++k) {
       const auto offset = static_cast<std::size_t>(factors[k] - 1) * chunk_cases;
       b.x[k] = chunk.x.data() + offset;
-      b.z[k] = (b.count >= 3 ? chunk.rounded_z.data() : chunk.z.data()) + offset;
+      b.z[k] = chunk.z.data() + offset;
     }
     walked.push_back(b);
     places.push_back(at);
@@ -276,25 +239,13 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
 
   double sum_y[lanes] = {};
   std::vector<BlockLanes> sums(walked.size());
-#if MORVIT_EVIDENCE_AVX2
-  const bool use_avx2 = code == EvidenceCode::best_supported && __builtin_cpu_supports("avx2");
-#else
-  (void)code;
-#endif
-  for (int first = 0; first < data.case_count; first += chunk_cases) {
-    const int size = std::min(chunk_cases, data.case_count - first);
-    prepare_chunk(data, first, size, chunk, sum_y);
-    const int padded = (size + lanes - 1) / lanes * lanes;
-#if MORVIT_EVIDENCE_AVX2
-    if (use_avx2) {
-      walk_all_avx2(walked, chunk, padded, sums);
-    } else {
-      walk_all(walked, chunk, padded, sums);
+  with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
+    for (int first = 0; first < data.case_count; first += chunk_cases) {
+      const int size = std::min(chunk_cases, data.case_count - first);
+      prepare_chunk(data, first, size, chunk, sum_y);
+      walk_blocks<Lanes>(walked, chunk, (size + lanes - 1) / lanes * lanes, sums);
     }
-#else
-    walk_all(walked, chunk, padded, sums);
-#endif
-  }
+  });
 
   for (std::size_t k = 0; k < walked.size(); ++k) {
     const BlockLanes& s = sums[k];
@@ -305,6 +256,7 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
           s.x[lane], sum_y[lane], s.both[lane], s.both_not_y[lane], s.not_x[lane], s.not_both[lane], s.either[lane]};
       e.above.cases += s.above[lane];
       e.below.cases += s.below[lane];
+      e.on += s.on[lane];
       e.above.farthest = std::max(e.above.farthest, s.farthest_above[lane]);
       e.below.farthest = std::max(e.below.farthest, s.farthest_below[lane]);
     }
