@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "analysis/hypothesis_f.h"
 #include "analysis/rounding.h"
 #include "distributions/distributions.h"
 #include "recordio/format.h"
@@ -45,7 +46,7 @@ void HypothesisRows::write_factor_rows(std::string_view label, const PartitionSu
   auto row = [&](RowKind kind, const char* hypothesis, double ssd, double weight) {
     if (!(weight > 0)) return omit_row(label, kind, hypothesis, ssd, nearest_int(weight));
     const double msd = ssd / weight;
-    const double f = msd / expected_msd_;
+    const double f = hypothesis_f(ssd, weight, expected_msd_);
     write_row(label, kind == RowKind::necessary, kind, hypothesis, ssd, nearest_int(weight), msd, f,
               upper_tail(f, weight), weight);
   };
@@ -60,7 +61,7 @@ void HypothesisRows::write_combination_rows(std::string_view label, const Partit
     const std::int32_t df = nearest_int(weight);
     if (!(weight > 0)) return omit_row(label, kind, hypothesis, ssd, df);
     const double df_real = static_cast<double>(df);
-    const double f = (ssd / df_real) / expected_msd_;
+    const double f = hypothesis_f(ssd, df_real, expected_msd_);
     write_row(label, kind == RowKind::necessary, kind, hypothesis, df_real * f * expected_msd_, df, f * expected_msd_,
               f, upper_tail(f, df_real), df_real);
   };

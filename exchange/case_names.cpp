@@ -1,9 +1,10 @@
 #include "exchange/case_names.h"
 
-#include <bit>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "recordio/double_bits.h"
 
 namespace morvit {
 namespace {
@@ -59,7 +60,7 @@ std::string case_names_file(const std::string& command_file) { return command_fi
 
 void DataFingerprint::add(double value) {
   // FNV-1a over the eight bytes of each value; +0 and -0 read alike.
-  auto bits = std::bit_cast<std::uint64_t>(value == 0.0 ? 0.0 : value);
+  auto bits = double_bits(value == 0.0 ? 0.0 : value);
   for (int byte = 0; byte < 8; ++byte) {
     hash_ ^= bits & 0xff;
     hash_ *= 0x100000001b3ULL;

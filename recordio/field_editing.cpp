@@ -1,9 +1,10 @@
 #include "recordio/field_editing.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "recordio/double_bits.h"
 
 namespace morvit {
 namespace {
@@ -20,7 +21,7 @@ int exact_fixed(double magnitude, int decimals, char* text, char* text_end) {
   constexpr std::uint64_t powers_of_five[] = {1, 5, 25, 125, 625};
   constexpr std::uint64_t powers_of_ten[] = {1, 10, 100, 1000, 10000};
   if (decimals < 0 || decimals > 4) return 0;
-  const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+  const auto bits = double_bits(magnitude);
   const int biased_exponent = static_cast<int>(bits >> 52);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent >= 0x7ff) return 0;  // infinity, NaN or a negative value

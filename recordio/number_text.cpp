@@ -1,15 +1,12 @@
 #include "recordio/number_text.h"
 
-#include <charconv>
 #include <cstdio>
+
+#include "recordio/shortest_double_text.h"
 
 namespace morvit {
 
-std::string number_text(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
+std::string number_text(double value) { return shortest_double_text(value); }
 
 std::string setting_text(double value) {
   char text[32];

@@ -29,9 +29,9 @@ std::span<const PageAsset> page_scripts();
 // The page's style sheet.
 PageAsset page_style();
 
-// page_numbers.wasm, byte for byte: a WebAssembly module without imports that forms the
-// expected mean square distance, F, P and the critical measurement error as the run does.
-// Empty when the build had no WebAssembly compiler.
+// page_numbers.wasm, byte for byte: a WebAssembly module without imports that forms F, P and
+// the critical measurement error of a hypothesis row as the run does (web/page_numbers.cpp).
+// Empty when the build had no emcc to make it (cmake/PageNumbers.cmake).
 std::string_view page_numbers_wasm();
 
 }  // namespace morvit
