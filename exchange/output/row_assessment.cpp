@@ -10,12 +10,6 @@
 #include "measures/f_upper_point.h"
 
 namespace morvit {
-namespace {
-
-// The cases of positive weight on the diagonal: not counted by the evidence yet.
-std::int64_t cases_on_diagonal(const BlockEvidence&) { return -1; }
-
-}  // namespace
 
 std::vector<double> levels_shown(double level) {
   std::vector<double> levels = {0.01, 0.05, 0.1, level};
@@ -52,7 +46,7 @@ void assess_rows(RunRecord& run) {
     if (have_data) {
       row.cases_against = side.cases;
       row.decided_by_ties = decided_by_ties(side);
-      row.counts = {evidence.above.cases, evidence.below.cases, cases_on_diagonal(evidence)};
+      row.counts = {evidence.above.cases, evidence.below.cases, evidence.on};
     }
     row.fit = evidence.fit;
     row.critical_mer.clear();
