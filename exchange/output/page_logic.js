@@ -53,7 +53,7 @@ var MorvitLogic = (function () {
         if (remainder > half || (remainder === half && (rounded & BigInt(1)) === BigInt(1))) rounded += BigInt(1);
       }
       var unit = BigInt(10) ** BigInt(decimals);
-      var digits = (rounded % unit).toString();
+      var digits = decimals > 0 ? (rounded % unit).toString() : '';
       while (digits.length < decimals) digits = '0' + digits;
       text = (rounded / unit).toString() + '.' + digits;
       if (negative && /^[0.]*$/.test(text)) negative = false;
