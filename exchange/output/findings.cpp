@@ -60,7 +60,8 @@ void write_finding(std::ostream& out, const RunRecord& run, const Finding& findi
   if (finding.perfect) {
     out << "no case against";
   } else {
-    out << "P " << fixed_text(row.p, 4) << ", critical MER " << critical_mer_text(finding.critical_mer);
+    out << "P " << fixed_text(row.p, 4);
+    if (!row.critical_mer.empty()) out << ", critical MER " << critical_mer_text(finding.critical_mer);
   }
   const FitMeasures& fit = row.fit;
   if (row.kind == RowKind::necessary) {
@@ -75,7 +76,7 @@ void write_finding(std::ostream& out, const RunRecord& run, const Finding& findi
     out << "; " << row.cases_against << (row.cases_against == 1 ? " case against" : " cases against");
   }
   if (finding.conventional >= 0) {
-    out << "; by consistency " << (finding.conventional == 1 ? "" : "not ") << hypothesis_words(row.kind);
+    out << "; by consistency: " << (finding.conventional == 1 ? "" : "not ") << hypothesis_words(row.kind);
   }
   out << (finding.disagrees() ? " *\n" : "\n");
 }

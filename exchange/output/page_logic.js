@@ -293,7 +293,8 @@ var MorvitLogic = (function () {
         var critical = perfect ? 0 : criticalMer(row, at);
         var conventional = conventionalReading(row, block.fit, thresholds);
         all.push({ block: block, row: row, bi: bi, ri: ri, holds: holds, perfect: perfect,
-                   critical: critical === undefined ? NaN : critical, conventional: conventional,
+                   critical: critical === undefined ? NaN : critical, criticalKnown: critical !== undefined,
+                   conventional: conventional,
                    disagrees: conventional >= 0 && holds !== (conventional === 1), order: all.length });
       });
     });

@@ -146,14 +146,16 @@
     var verdict = finding.perfect ? 'no case against' : 'P ' + cells.p + (cells.pRuns ? ' (the run\'s)' : '');
     var conventional = finding.conventional < 0 ? 'n/a'
       : (finding.conventional ? '' : 'not ') + (row.kind === 'nec_and_suff' ? 'necessary and sufficient' : row.kind);
+    // data-label: the column's heading, shown beside each value where the table is laid
+    // out as a list (a narrow screen).
     var tr = el('tr', { 'class': (finding.holds ? 'holds' : 'closest') + (finding.disagrees ? ' differs' : '') }, [
       el('th', { scope: 'row' }, [el('a', { href: '#p-' + block.block }, block.block + ' ' + L.hypothesisLabel(row))]),
       el('td', { 'class': 'nm' }, namesWithBreaks(names)),
-      el('td', null, verdict),
-      el('td', null, finding.perfect ? '' : L.criticalMerText(finding.critical)),
+      el('td', { 'data-label': 'P' }, verdict),
+      el('td', { 'data-label': 'critical MER' }, finding.perfect || !finding.criticalKnown ? '' : L.criticalMerText(finding.critical)),
       el('td', { 'class': 'measures' }, L.findingMeasures(finding)),
-      el('td', null, finding.perfect ? '0' : cells.against),
-      el('td', null, conventional),
+      el('td', { 'data-label': 'cases against' }, finding.perfect ? '0' : cells.against),
+      el('td', { 'data-label': 'by consistency' }, conventional),
       el('td', { 'class': 'mark' }, finding.disagrees ? el('span', { 'class': 'differs-mark', title: finding.holds
         ? L.WHY.accepted : L.WHY.rejected }, finding.holds ? '\u2260 accepts' : '\u2260 rejects') : '')
     ]);
@@ -377,11 +379,12 @@
     renderSummary();
   }
 
-  // A window of another width draws the open plots again at the width they now have.
+  // A window of another width draws the open plots again at the width they now have
+  // (before the next paint where the browser tells of the change as it lays out).
   var resizing = 0;
   function resized() {
     var width = measureWidth();
-    if (width === plotWidth) return;
+    if (width === plotWidth || !plotList.clientWidth) return;
     plotWidth = width;
     var drawn = plotList.querySelectorAll('.plot[data-drawn]');
     for (var i = 0; i < drawn.length; i++) {
@@ -424,7 +427,12 @@
   // background; until it runs (or where it cannot) the page reads as one without it.
   function startModule(done) {
     var node = document.getElementById('morvit-numbers');
-    if (!node || typeof WebAssembly !== 'object') return done();
+    if (!node) {
+      numbersNote.textContent = 'This page was made without its numbers module: its P is the run\'s, at the run\'s MER (' +
+        L.runMerText(data) + '). At another MER, F follows it and each row is read from its critical MER.';
+      return done();
+    }
+    if (typeof WebAssembly !== 'object') return failed('no WebAssembly');
     var text = atob(node.textContent.trim()), bytes = new Uint8Array(text.length);
     for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
     function failed(error) {
@@ -471,10 +479,14 @@
     refresh();
     openFromAddress();
   });
-  window.addEventListener('resize', function () {
-    clearTimeout(resizing);
-    resizing = setTimeout(resized, 150);
-  });
+  if (typeof ResizeObserver === 'function') {
+    new ResizeObserver(resized).observe(plotList);
+  } else {
+    window.addEventListener('resize', function () {
+      clearTimeout(resizing);
+      resizing = setTimeout(resized, 150);
+    });
+  }
 
   P.setup(data, document.getElementById('tip'));
   takeAddress();
