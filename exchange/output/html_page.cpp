@@ -129,14 +129,14 @@ const char* kind_name(RowKind kind) {
 }
 
 // The page loads nothing and runs nothing but its own scripts and style sheet, allowed by
-// their hashes, and, when it carries one, compiles its numbers module ('wasm-unsafe-eval'
+// their hashes, and, where it carries it, compiles its numbers module ('wasm-unsafe-eval'
 // allows WebAssembly, not eval): a text of the run that slipped through as markup could not
 // run a script. Blob URLs are for the SVG files the page offers to save, data: images for
 // the same.
-std::string content_security_policy() {
+std::string content_security_policy(bool with_module) {
   std::string scripts;
   for (const PageAsset& script : page_scripts()) scripts += " '" + std::string(script.hash) + "'";
-  if (!page_numbers_wasm().empty()) scripts += " 'wasm-unsafe-eval'";
+  if (with_module) scripts += " 'wasm-unsafe-eval'";
   return "default-src 'none'; script-src" + scripts + "; style-src '" + std::string(page_style().hash) +
          "'; img-src data: blob:; base-uri 'none'; form-action 'none'";
 }
@@ -163,6 +163,8 @@ class PageWriter {
   void data();
   void block_data(const BlockRange& block);
   void numbers_module();
+  // The page holds the numbers module: a page with a table, of a build that made one.
+  bool carries_module() const { return run_.reached_table && !page_numbers_wasm().empty(); }
 
   std::ostream& out_;
   const RunRecord& run_;
@@ -172,7 +174,7 @@ class PageWriter {
 void PageWriter::head() {
   const std::string name = std::filesystem::path(run_.command_file).filename().string();
   out_ << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-       << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << content_security_policy() << "\">\n"
+       << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << content_security_policy(carries_module()) << "\">\n"
        << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
        << "<title>MORVIT: " << html(name) << "</title>\n"
        << "<style>" << page_style().text << "</style>\n</head>\n<body>\n"
@@ -421,9 +423,9 @@ void PageWriter::data() {
 
 // The numbers module as base64 in an element that is never run; the page compiles it.
 void PageWriter::numbers_module() {
-  const std::string_view module = page_numbers_wasm();
-  if (module.empty()) return;
-  out_ << "<script type=\"application/wasm+base64\" id=\"morvit-numbers\">" << base64(module) << "</script>\n";
+  if (!carries_module()) return;
+  out_ << "<script type=\"application/wasm+base64\" id=\"morvit-numbers\">" << base64(page_numbers_wasm())
+       << "</script>\n";
 }
 
 void PageWriter::write() {

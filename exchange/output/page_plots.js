@@ -54,10 +54,13 @@ var MorvitPlots = (function () {
   var radii = [], zRange = [0, 1], labelsOn = false, tip = null;
 
   // The width of a text in the plots' font, for laying out keys, titles and labels.
-  var measurer = null;
+  var measurer = null, measuredSize = 0;
   function textWidth(text, size) {
     if (!measurer) measurer = document.createElement('canvas').getContext('2d');
-    measurer.font = size + 'px ' + FONT;
+    if (size !== measuredSize) {
+      measurer.font = size + 'px ' + FONT;
+      measuredSize = size;
+    }
     return measurer.measureText(text).width;
   }
 
@@ -203,7 +206,7 @@ var MorvitPlots = (function () {
     svg.setAttribute('data-points', String(xs.length));
     svg.morvitPoints = where;
     svg.morvitFrame = [LEFT, top, LEFT + size, top + size];
-    svg.morvitOrder = farthestFirst(xs, ys);
+    svg.morvitAxes = [xs, ys];
     svg.morvitBlock = block;
     if (labelsOn) addLabels(svg);
     return svg;
@@ -225,7 +228,8 @@ var MorvitPlots = (function () {
     if (svg.querySelector('g.labels')) return;
     var texts = svg.morvitPoints.map(function (point, i) { return L.xmlText(caseName(i)); });
     var sizes = texts.map(function (text) { return [textWidth(text, LABEL), LABEL * 1.2]; });
-    var placed = L.placeLabels(svg.morvitPoints, sizes, svg.morvitFrame, svg.morvitOrder);
+    var order = farthestFirst(svg.morvitAxes[0], svg.morvitAxes[1]);
+    var placed = L.placeLabels(svg.morvitPoints, sizes, svg.morvitFrame, order);
     var group = D.svgEl('g', { 'class': 'labels', 'font-size': LABEL, fill: '#333333' });
     var count = 0;
     placed.forEach(function (at, i) {

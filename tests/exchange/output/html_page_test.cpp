@@ -60,8 +60,8 @@ TEST(HtmlPage, ShowsWhatTheRunRecordHolds) {
        {"<option value=\"0.05\" selected>"}},
       {"without a table: the comments, the warnings and the scripts, no data",
        [](RunRecord& run) { run.reached_table = false; },
-       {"The run ended without a table", scripts.front(), scripts.back(), policy, "A = WEALTH", "membership &lt;7&gt;"},
-       {"id=\"morvit-data\"", "id=\"mer\"", "id=\"findings\"", "id=\"morvit-numbers\""}},
+       {"The run ended without a table", scripts.front(), scripts.back(), "A = WEALTH", "membership &lt;7&gt;"},
+       {"id=\"morvit-data\"", "id=\"mer\"", "id=\"findings\"", "id=\"morvit-numbers\"", "wasm-unsafe-eval"}},
   };
   for (const PageCase& test : cases) {
     RunRecord run = filled_run();

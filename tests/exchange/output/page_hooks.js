@@ -26,8 +26,8 @@
     details.dispatchEvent(new Event('toggle'));
   }
 
-  if (words.labels) {
-    var box = document.getElementById('labels');
+  var box = document.getElementById('labels');  // none on the page of a run without a table
+  if (words.labels && box) {
     box.checked = true;
     box.dispatchEvent(new Event('change'));
   }
