@@ -143,7 +143,7 @@
     var block = finding.block, row = finding.row;
     var names = L.blockNames(data, block.block);
     var cells = L.cells(row, at);
-    var verdict = finding.perfect ? 'no case against' : 'P ' + cells.p + (cells.pRuns ? ' (the run\'s)' : '');
+    var verdict = finding.perfect ? 'no case against' : cells.p + (cells.pRuns ? ' (the run\'s)' : '');
     var conventional = finding.conventional < 0 ? 'n/a'
       : (finding.conventional ? '' : 'not ') + (row.kind === 'nec_and_suff' ? 'necessary and sufficient' : row.kind);
     // data-label: the column's heading, shown beside each value where the table is laid
