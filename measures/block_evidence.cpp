@@ -62,7 +62,6 @@ struct BlockLanes {
   double either[lanes] = {};
   std::int64_t above[lanes] = {};
   std::int64_t below[lanes] = {};
-  std::int64_t on[lanes] = {};
   double farthest_above[lanes] = {};
   double farthest_below[lanes] = {};
 };
@@ -80,7 +79,7 @@ template <class Lanes, int Count>
   using Mask = typename Lanes::Mask;
   const int count = Count > 0 ? Count : b.count;
   Vec x_sum, both_sum, both_not_y_sum, not_x_sum, not_both_sum, either_sum, farthest_above, farthest_below;
-  Mask above, below, on;
+  Mask above, below;
   load(x_sum, sums.x + lane);
   load(both_sum, sums.both + lane);
   load(both_not_y_sum, sums.both_not_y + lane);
@@ -89,7 +88,6 @@ template <class Lanes, int Count>
   load(either_sum, sums.either + lane);
   load(above, sums.above + lane);
   load(below, sums.below + lane);
-  load(on, sums.on + lane);
   load(farthest_above, sums.farthest_above + lane);
   load(farthest_below, sums.farthest_below + lane);
   const Vec one = Vec{} + 1.0;
@@ -119,15 +117,20 @@ template <class Lanes, int Count>
     load(y_z, c.y_z.data() + i);
     // The side as the table sees it, on the membership rounded from three factors on; but a
     // case whose membership equals its outcome's before that rounding lies on the diagonal,
-    // whatever the rounding made of it.
+    // whatever the rounding made of it. (A y_z of NaN, weight 0 or below, is on no side.)
     Vec table_z = z;
-    if (rounded) round_to_single<Lanes>(table_z);
     Mask up_side, down_side;
-    diagonal_sides(y_z, table_z, up_side, down_side);
-    const Mask tie = y_z == z;
-    above -= up_side & ~tie;  // a true comparison is -1 in its lane
-    below -= down_side & ~tie;
-    on -= (y_z == table_z) | tie;  // false where the weight is 0 or below: y_z is NaN there
+    if (rounded) {
+      round_to_single<Lanes>(table_z);
+      diagonal_sides(y_z, table_z, up_side, down_side);
+      const Mask tie = y_z == z;
+      up_side &= ~tie;
+      down_side &= ~tie;
+    } else {
+      diagonal_sides(y_z, table_z, up_side, down_side);
+    }
+    above -= up_side;  // a true comparison is -1 in its lane
+    below -= down_side;
     // Distances beyond the single-precision step of a rounded membership.
     Vec slack{};
     if (rounded) slack = (table_z < Vec{} ? -table_z : table_z) * single_precision_step;
@@ -144,7 +147,6 @@ template <class Lanes, int Count>
   store(sums.either + lane, either_sum);
   store(sums.above + lane, above);
   store(sums.below + lane, below);
-  store(sums.on + lane, on);
   store(sums.farthest_above + lane, farthest_above);
   store(sums.farthest_below + lane, farthest_below);
 }
@@ -173,8 +175,10 @@ template <class Lanes>
 }
 
 // Fills the chunk with the cases [first, first + size) and pads it to whole vectors;
-// adds their weighted outcome memberships to the lanes of `sum_y`.
-void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& chunk, double (&sum_y)[lanes]) {
+// adds their weighted outcome memberships to the lanes of `sum_y`, and counts the cases of
+// positive weight.
+void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& chunk, double (&sum_y)[lanes],
+                   std::int64_t& positive) {
   constexpr double none = std::numeric_limits<double>::quiet_NaN();
   const auto cases = static_cast<std::size_t>(data.case_count);
   const auto from = static_cast<std::size_t>(first);
@@ -202,6 +206,7 @@ void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& ch
     chunk.w[at] = real ? w[i] : 0.0;
     chunk.y_z[at] = real && w[i] > 0.0 ? z[i] : none;
     sum_y[i % lanes] += chunk.w[at] * y;
+    if (chunk.w[at] > 0.0) ++positive;
   }
 }
 
@@ -238,11 +243,12 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
   }
 
   double sum_y[lanes] = {};
+  std::int64_t positive = 0;
   std::vector<BlockLanes> sums(walked.size());
   with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
     for (int first = 0; first < data.case_count; first += chunk_cases) {
       const int size = std::min(chunk_cases, data.case_count - first);
-      prepare_chunk(data, first, size, chunk, sum_y);
+      prepare_chunk(data, first, size, chunk, sum_y, positive);
       walk_blocks<Lanes>(walked, chunk, (size + lanes - 1) / lanes * lanes, sums);
     }
   });
@@ -256,11 +262,11 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
           s.x[lane], sum_y[lane], s.both[lane], s.both_not_y[lane], s.not_x[lane], s.not_both[lane], s.either[lane]};
       e.above.cases += s.above[lane];
       e.below.cases += s.below[lane];
-      e.on += s.on[lane];
       e.above.farthest = std::max(e.above.farthest, s.farthest_above[lane]);
       e.below.farthest = std::max(e.below.farthest, s.farthest_below[lane]);
     }
     e.fit = fit_measures(combine_lanes(fit));
+    e.on = positive - e.above.cases - e.below.cases;
   }
   return evidence;
 }
