@@ -147,7 +147,7 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
 }
 
 void ExchangeListener::tell_findings(std::ostream& out, platform::Handle out_file) const {
-  if (!record_.reached_table || (options_.table_csv.empty() && options_.html.empty())) return;
+  if (!record_.reached_table || status_ != 0 || (options_.table_csv.empty() && options_.html.empty())) return;
   const platform::FileIdentity out_identity = platform::identity(out_file);
   for (const std::string* name : {&options_.table_csv, &options_.html}) {
     platform::FileIdentity identity;
