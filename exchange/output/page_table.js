@@ -493,8 +493,9 @@
   P.switchLabels(labelsBox.checked);
   startModule(function () {
     read();
-    applyFilter();
-    refresh();
+    applyFilter();  // the table and the plot list, read at the settings
+    renderFindings();
+    renderSummary();
     openFromAddress();
     document.body.getBoundingClientRect();  // the first layout belongs to the time until ready
     root.setAttribute('data-numbers', module ? 'module' : 'run');
