@@ -51,28 +51,35 @@ var MorvitPlots = (function () {
   var LEFT = 58, RIGHT = 18, LEAST = 400, MOST = 520, GAP = 24;
 
   var data = null, outcomeName = 'outcome', named = false;
-  var radii = [], zRange = [0, 1], labelsOn = false, tip = null;
+  var radii = [], arcs = [], zRange = [0, 1], labelsOn = false, tip = null;
 
   // The width of a text in the plots' font, for laying out keys, titles and labels.
-  var measurer = null, measuredSize = 0;
+  var measurer = null, measuredSize = 0, widths = new Map();
   function textWidth(text, size) {
+    var key = size + ' ' + text, known = widths.get(key);
+    if (known !== undefined) return known;
     if (!measurer) measurer = document.createElement('canvas').getContext('2d');
     if (size !== measuredSize) {
       measurer.font = size + 'px ' + FONT;
       measuredSize = size;
     }
-    return measurer.measureText(text).width;
+    var width = measurer.measureText(text).width;
+    widths.set(key, width);
+    return width;
   }
 
   function setup(runData, tooltip) {
     data = runData;
+    // Scores that JSON has no number for come as texts ("NaN"): numbers from here on.
+    ['x', 'z'].forEach(function (what) {
+      data[what] = data[what].map(function (column) { return column.map(L.num); });
+    });
     tip = tooltip;
     named = data.factors.some(function (name) { return name; });
     outcomeName = data.outcome ? data.outcome : 'outcome';
     var low = Infinity, high = -Infinity, heaviest = 1;
     data.z.forEach(function (column) {
       column.forEach(function (value) {
-        value = L.num(value);
         if (value < low) low = value;
         if (value > high) high = value;
       });
@@ -85,6 +92,11 @@ var MorvitPlots = (function () {
     radii = data.w.map(function (weight) {
       weight = L.num(weight);
       return 2.5 + 4 * Math.sqrt(weight > 0 ? weight / heaviest : 0);
+    });
+    // A point's circle as two arcs from its leftmost point, the same in every plot.
+    arcs = radii.map(function (r) {
+      var radius = tenths(r), span = tenths(2 * r);
+      return 'a' + radius + ',' + radius + ' 0 1,0 ' + span + ',0a' + radius + ',' + radius + ' 0 1,0 ' + -span + ',0';
     });
   }
 
@@ -99,8 +111,8 @@ var MorvitPlots = (function () {
     for (var k = 0; k < block.length; k++) picked.push(columns[block.charCodeAt(k) - 64]);
     var result = new Array(data.case.length);
     for (var i = 0; i < result.length; i++) {
-      var value = L.num(picked[0][i]);
-      for (var c = 1; c < picked.length; c++) value = Math.min(value, L.num(picked[c][i]));
+      var value = picked[0][i];
+      for (var c = 1; c < picked.length; c++) if (picked[c][i] < value) value = picked[c][i];
       result[i] = value;
     }
     return result;
@@ -191,9 +203,7 @@ var MorvitPlots = (function () {
       var side = ys[i] > xs[i] ? 'ab' : ys[i] < xs[i] ? 'be' : 'ti';
       var x = sx(xs[i]), y = sy(ys[i]), r = radii[i];
       where[i] = [x, y, r];
-      var radius = tenths(r), span = tenths(2 * r);
-      shapes[side].push('M' + tenths(x - r) + ',' + tenths(y) + 'a' + radius + ',' + radius + ' 0 1,0 ' + span +
-                        ',0a' + radius + ',' + radius + ' 0 1,0 ' + -span + ',0');
+      shapes[side].push('M' + tenths(x - r) + ',' + tenths(y) + arcs[i]);
     }
     var points = D.svgEl('g', { 'class': 'points', 'fill-opacity': 0.55, 'stroke-width': 0.6 });
     ['ti', 'be', 'ab'].forEach(function (side) {
@@ -286,7 +296,7 @@ var MorvitPlots = (function () {
   // The two figures of a block, each `plotWidth` pixels wide.
   function figures(block, plotWidth) {
     var label = block.block;
-    var outcomeZ = data.z[0].map(L.num), outcomeX = data.x[0].map(function (v) { return clamp(L.num(v)); });
+    var outcomeZ = data.z[0], outcomeX = data.x[0].map(clamp);
     var zs = across(label, data.z), xs = across(label, data.x).map(clamp);
     var frame = plotWidth - LEFT - RIGHT;
     var zPlot = plot('z', label, zs, outcomeZ, zRange[0], zRange[1], zTicks(),
