@@ -102,7 +102,8 @@ Findings find_findings(const RunRecord& run, const ConventionalReading& reading)
   for (const Finding& finding : all) {
     if (finding.holds) {
       ++findings.holding_count;
-      if (findings.holding.size() < static_cast<std::size_t>(findings_holding_shown)) findings.holding.push_back(finding);
+      if (findings.holding.size() < static_cast<std::size_t>(findings_holding_shown))
+        findings.holding.push_back(finding);
     } else if (!std::isnan(finding.critical_mer) &&
                findings.closest.size() < static_cast<std::size_t>(findings_closest_shown)) {
       findings.closest.push_back(finding);

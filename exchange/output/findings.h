@@ -23,8 +23,8 @@ inline constexpr int findings_closest_shown = 5;
 
 // A hypothesis row among the findings.
 struct Finding {
-  std::size_t row = 0;  // its index in RunRecord::rows
-  bool holds = false;   // compatible at the run's MER and level, or no case against it
+  std::size_t row = 0;   // its index in RunRecord::rows
+  bool holds = false;    // compatible at the run's MER and level, or no case against it
   bool perfect = false;  // no case against it: left out of the report, holds at any MER
   // The smallest MER at which it is compatible at the run's level: 0 for a perfect row,
   // NaN where none is known.
@@ -38,9 +38,9 @@ struct Finding {
 
 // What a run found, as the page's findings show it at the run's MER and level.
 struct Findings {
-  std::vector<Finding> holding;  // the first findings_holding_shown of those that hold
+  std::vector<Finding> holding;   // the first findings_holding_shown of those that hold
   std::size_t holding_count = 0;  // how many hold in all
-  std::vector<Finding> closest;  // the first findings_closest_shown of those that do not
+  std::vector<Finding> closest;   // the first findings_closest_shown of those that do not
 };
 
 // The findings of a run: its NECESSARY, SUFFICIENT and NEC AND SUFF rows, each compatible

@@ -174,7 +174,8 @@ class PageWriter {
 void PageWriter::head() {
   const std::string name = std::filesystem::path(run_.command_file).filename().string();
   out_ << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-       << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << content_security_policy(carries_module()) << "\">\n"
+       << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << content_security_policy(carries_module())
+       << "\">\n"
        << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
        << "<title>MORVIT: " << html(name) << "</title>\n"
        << "<style>" << page_style().text << "</style>\n</head>\n<body>\n"
