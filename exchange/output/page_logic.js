@@ -330,8 +330,10 @@ var MorvitLogic = (function () {
   function findingMeasures(finding) {
     var fit = finding.block.fit || {};
     switch (finding.row.kind) {
-      case 'necessary': return 'consistency ' + measureText(num(fit.cons_nec)) + ', coverage ' + measureText(num(fit.cov_nec));
-      case 'sufficient': return 'consistency ' + measureText(num(fit.cons_suf)) + ', coverage ' + measureText(num(fit.cov_suf));
+      case 'necessary':
+        return 'consistency ' + measureText(num(fit.cons_nec)) + ', coverage ' + measureText(num(fit.cov_nec));
+      case 'sufficient':
+        return 'consistency ' + measureText(num(fit.cons_suf)) + ', coverage ' + measureText(num(fit.cov_suf));
     }
     return 'consistency ' + measureText(num(fit.cons_nec)) + ' as necessary, ' + measureText(num(fit.cons_suf)) +
            ' as sufficient';
@@ -414,10 +416,12 @@ var MorvitLogic = (function () {
   // than tab, line feed and carriage return, lone surrogates, U+FFFE and U+FFFF) become
   // U+FFFD, the replacement character.
   function xmlText(text) {
-    return String(text).replace(/[\u0000-\u0008\u000B\u000C\u000E-\u001F\uFFFE\uFFFF]|[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(^|[^\uD800-\uDBFF])[\uDC00-\uDFFF]/g,
-      function (match, before) {
-        return before !== undefined && match.length === 2 ? before + '\uFFFD' : '\uFFFD';
-      });
+    var forbidden = new RegExp('[\\u0000-\\u0008\\u000B\\u000C\\u000E-\\u001F\\uFFFE\\uFFFF]' +  // controls, non-characters
+                               '|[\\uD800-\\uDBFF](?![\\uDC00-\\uDFFF])' +                 // a high surrogate alone
+                               '|(^|[^\\uD800-\\uDBFF])[\\uDC00-\\uDFFF]', 'g');            // a low surrogate alone
+    return String(text).replace(forbidden, function (match, before) {
+      return before !== undefined && match.length === 2 ? before + '\uFFFD' : '\uFFFD';
+    });
   }
 
   return {

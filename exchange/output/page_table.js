@@ -94,7 +94,7 @@
                                                                      : block.block));
       if (first) {
         var names = el('td', { 'class': 'nm', rowspan: span }, namesWithBreaks(L.blockNames(data, block.block)));
-        if (block.contradictory) names.appendChild(el('span', { 'class': 'contra-note' }, 'contradictory: a factor and its negation'));
+        if (block.contradictory) names.appendChild(contradictionNote());
         tr.appendChild(names);
       }
     }
@@ -109,6 +109,10 @@
     tr.appendChild(el('td', { 'class': 'v' }));
     fillRow(tr);
     return tr;
+  }
+
+  function contradictionNote() {
+    return el('span', { 'class': 'contra-note' }, 'contradictory: a factor and its negation');
   }
 
   // Names joined by '*' may break after each '*', never inside a name.
@@ -127,7 +131,9 @@
     var read = L.reading(row, at), cells = L.cells(row, at);
     tr.className = read.cls + (block.contradictory ? ' contra' : '');
     if (!row.omitted) {
-      ['ssd', 'df', 'msd', 'f', 'p'].forEach(function (name) { tr.querySelector('td.n-' + name).textContent = cells[name]; });
+      ['ssd', 'df', 'msd', 'f', 'p'].forEach(function (name) {
+        tr.querySelector('td.n-' + name).textContent = cells[name];
+      });
       var p = tr.querySelector('td.n-p');
       p.className = cells.pRuns ? 'n-p runs' : 'n-p';
       if (cells.pRuns) p.title = 'the run\'s P, at its MER ' + L.runMerText(data); else p.removeAttribute('title');
@@ -152,7 +158,8 @@
       el('th', { scope: 'row' }, [el('a', { href: '#p-' + block.block }, block.block + ' ' + L.hypothesisLabel(row))]),
       el('td', { 'class': 'nm' }, namesWithBreaks(names)),
       el('td', { 'data-label': 'P' }, verdict),
-      el('td', { 'data-label': 'critical MER' }, finding.perfect || !finding.criticalKnown ? '' : L.criticalMerText(finding.critical)),
+      el('td', { 'data-label': 'critical MER' },
+         finding.perfect || !finding.criticalKnown ? '' : L.criticalMerText(finding.critical)),
       el('td', { 'class': 'measures' }, L.findingMeasures(finding)),
       el('td', { 'data-label': 'cases against' }, finding.perfect ? '0' : cells.against),
       el('td', { 'data-label': 'by consistency' }, conventional),
@@ -198,7 +205,8 @@
     var mer = document.getElementById('summary-mer'), msd = document.getElementById('summary-msd');
     mer.textContent = L.editFixed(at.mer, 6);
     msd.textContent = L.editFixed(at.expectedMsd, 6);
-    document.getElementById('summary-mer-run').textContent = at.atRun ? '' : 'the run\'s: ' + L.editFixed(L.num(data.run.mer), 6);
+    document.getElementById('summary-mer-run').textContent = at.atRun ? '' :
+      'the run\'s: ' + L.editFixed(L.num(data.run.mer), 6);
     document.getElementById('summary-msd-run').textContent = at.atRun ? '' : 'the run\'s: ' +
       L.editFixed(L.num(data.run.expected_msd), 6);
   }
@@ -269,7 +277,7 @@
     var block = blocks[bi];
     var summary = el('summary', null, [el('b', null, block.block), ' ', namesWithBreaks(L.blockNames(data, block.block)),
                                        ' ', el('span', { 'class': 'brief' })]);
-    if (block.contradictory) summary.appendChild(el('span', { 'class': 'contra-note' }, 'contradictory: a factor and its negation'));
+    if (block.contradictory) summary.appendChild(contradictionNote());
     fillBrief(summary, block);
     return el('details', { id: 'p-' + block.block, 'data-block': block.block, 'data-index': bi,
                            'class': block.contradictory ? 'contra' : null },
