@@ -7,6 +7,7 @@
 
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
+#include "exchange/output/base64_text.h"
 #include "exchange/output/findings.h"
 #include "exchange/output/page_assets.h"
 #include "exchange/output/row_assessment.h"
@@ -66,24 +67,6 @@ std::string json_number(double value) {
   if (std::isnan(value)) return "\"NaN\"";
   if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
   return number_text(value);
-}
-
-// The bytes in base64, for the numbers module in the page.
-std::string base64(std::string_view bytes) {
-  constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const std::size_t left = bytes.size() - i;
-    std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
-    if (left > 1) group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    if (left > 2) group |= static_cast<unsigned char>(bytes[i + 2]);
-    out += alphabet[(group >> 18) & 63];
-    out += alphabet[(group >> 12) & 63];
-    out += left > 1 ? alphabet[(group >> 6) & 63] : '=';
-    out += left > 2 ? alphabet[group & 63] : '=';
-  }
-  return out;
 }
 
 // The levels of P the page offers: the run record's, or those of its level when it names
@@ -202,14 +185,13 @@ void PageWriter::comments() {
 }
 
 void PageWriter::controls() {
+  // The run's level is among those offered (levels_shown); were it not, the browser would
+  // choose the first.
   const std::vector<double> levels = offered_levels(run_);
-  bool level_offered = false;
-  for (const double level : levels) level_offered = level_offered || level == run_.level;
-  const double chosen = level_offered ? run_.level : levels.front();
   const std::string mer = short_decimal(run_.measurement_error);
   out_ << "<section id=\"controls\">\n<p class=\"controls\"><label>Level of P <select id=\"alpha\">";
   for (const double level : levels) {
-    out_ << "<option value=\"" << number_text(level) << '"' << (level == chosen ? " selected" : "") << '>'
+    out_ << "<option value=\"" << number_text(level) << '"' << (level == run_.level ? " selected" : "") << '>'
          << number_text(level) << "</option>";
   }
   out_ << "</select></label> <label>Measurement error factor (MER) <input id=\"mer\" type=\"number\" "
@@ -425,7 +407,7 @@ void PageWriter::data() {
 // The numbers module as base64 in an element that is never run; the page compiles it.
 void PageWriter::numbers_module() {
   if (!carries_module()) return;
-  out_ << "<script type=\"application/wasm+base64\" id=\"morvit-numbers\">" << base64(page_numbers_wasm())
+  out_ << "<script type=\"application/wasm+base64\" id=\"morvit-numbers\">" << base64_text(page_numbers_wasm())
        << "</script>\n";
 }
 
