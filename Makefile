@@ -12,7 +12,7 @@ BENCH_BUILD    ?= build-bench
 
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMORVIT_WERROR=$(WERROR)
 
-.PHONY: all configure build run test sanitize-test bench clean
+.PHONY: all configure build run test sanitize-test bench r-package r-install clean
 
 all: build
 
@@ -53,6 +53,29 @@ sanitize-test:
 # wall time against a bare strtod reader of the same file, peak memory (bench/run.sh).
 bench:
 	BENCH_BUILD=$(BENCH_BUILD) bench/run.sh
+
+# The R package: builds the program (the package's tests hold its outputs to the command
+# line's), gathers the package from r/ and the rooms' sources into $(BUILD)/r/morvit
+# (r/gather.cmake) and builds the source package $(BUILD)/r/morvit_VERSION.tar.gz, which
+# `R CMD INSTALL` installs where R and Rcpp are.
+r-package:
+	tools/install-prerequisites.sh r
+	$(CONFIGURE) -DMORVIT_TESTS=OFF
+	cmake --build $(BUILD) -j$(JOBS) --target morvit
+	cmake -DSOURCE_DIR=$(CURDIR) -DPACKAGE_DIR=$(CURDIR)/$(BUILD)/r/morvit -DMORVIT=$(CURDIR)/$(BUILD)/morvit \
+	  -P r/gather.cmake
+	rm -f $(BUILD)/r/morvit_*.tar.gz
+	cd $(BUILD)/r && R CMD build morvit
+
+# Builds the R package and installs it into R's first library, or into the user's own
+# library (R_LIBS_USER, made when missing) where that one cannot be written.
+r-install: r-package
+	@library=$$(Rscript -e 'cat(.libPaths()[1])'); \
+	if [ ! -w "$$library" ]; then \
+	  library=$$(Rscript -e 'cat(path.expand(Sys.getenv("R_LIBS_USER")))'); mkdir -p "$$library"; \
+	fi; \
+	echo "Installing the R package morvit into $$library"; \
+	R CMD INSTALL --library="$$library" $(BUILD)/r/morvit_*.tar.gz
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -44,9 +44,9 @@ MakerArguments problem(std::string text) {
 MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) {
   MakerArguments result;
   MakerOptions& options = result.options;
-  constexpr std::array<std::string_view, 10> valued{"--outcome", "--factors",   "--weights", "--cases",
+  constexpr std::array<std::string_view, 12> valued{"--outcome", "--factors",   "--weights", "--cases",
                                                     "--mer",     "--dam",       "--title",   "--separator",
-                                                    "--calibrate", "-o"};
+                                                    "--calibrate", "--set",     "--encoding", "-o"};
   std::vector<std::string_view> seen;
   bool operands_only = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -77,7 +77,7 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     for (const std::string_view option : valued) known = known || option == name;
     if (!known) return problem("unknown option " + std::string(argument) + " for --make-command-file");
     for (const std::string_view earlier : seen) {
-      if (earlier == name && name != "--calibrate") return problem("option " + std::string(name) + " given twice");
+      if (earlier == name && name != "--calibrate" && name != "--set") return problem("option " + std::string(name) + " given twice");
     }
     seen.push_back(name);
     if (!has_value) {
@@ -108,6 +108,22 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
       const std::string_view column = equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
       if (column.empty()) return problem("--calibrate needs NAME=E,C,I (exclusion, crossover, inclusion), not \"" + value + "\"");
       options.calibrations.push_back({std::string(column), value.substr(equals + 1)});
+    } else if (name == "--set") {
+      // NAME=EXPRESSION: the new name holds no '=', a column name in the expression may not
+      // either (the expression's own grammar is the maker's).
+      const std::size_t equals = value.find('=');
+      const std::string_view set = equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
+      if (set.empty()) return problem("--set needs NAME=EXPRESSION (such as STABLE=~UNSTABLE or HORG=H+G), not \"" + value + "\"");
+      options.sets.push_back({std::string(set), value.substr(equals + 1)});
+    } else if (name == "--encoding") {
+      const std::string encoding = capitals(trimmed(value));
+      if (encoding == "UTF-8" || encoding == "UTF8") {
+        options.encoding = TextEncoding::utf8;
+      } else if (encoding == "WINDOWS-1252" || encoding == "CP1252") {
+        options.encoding = TextEncoding::windows_1252;
+      } else {
+        return problem("--encoding needs utf-8 or windows-1252, not \"" + value + "\"");
+      }
     } else if (name == "--title") {
       options.title = value;
     } else if (name == "--separator") {

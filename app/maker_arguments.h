@@ -15,7 +15,7 @@ struct MakerArguments {
 
 // Reads the arguments that follow --make-command-file: one CSV file name and the options,
 // in any order, each option as "--name VALUE" or "--name=VALUE" ("-o FILE" for the output).
-// Only --calibrate may be given more than once.
+// Only --calibrate and --set may be given more than once.
 MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments);
 
 }  // namespace morvit

@@ -19,7 +19,6 @@ constexpr std::array<const char*, warning_kinds> hidden_nouns = {
     "notes about the command file",
     "comments that start before column 8",
     "warnings about case names",
-    "warnings about --names",
     "warnings about runs without a table",
 };
 

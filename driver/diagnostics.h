@@ -44,10 +44,9 @@ enum class WarningKind {
   command_file_created,     // the command file did not exist and was created empty
   comment_before_column_8,  // COM text that starts before column 8 and is not echoed whole
   case_names_not_taken,     // a side file of case names that does not fit the run's cases
-  names_not_fitting,        // --names with another number of names than the run has factors
   run_without_table,        // outputs asked for by a run that ended without a table
 };
-inline constexpr std::size_t warning_kinds = 12;
+inline constexpr std::size_t warning_kinds = 11;
 
 // The located messages of a run on standard error, in the form that editors and build tools
 // recognise: "morvit: FILE:LINE:COLUMN: error: WHAT" (and "warning:"). The report itself

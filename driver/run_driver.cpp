@@ -117,11 +117,11 @@ void print_diagnostic_line(const std::string& text) { platform::write_standard_e
 
 int run_morvit(const RunOptions& options) {
   static const Format two_empty_lines("(/)");
-  platform::prepare_process();
+  if (!options.hosted) platform::prepare_process();
   ReportFile console;
   console.connect_console(/*quiet_failures=*/true);
   // Opening a FIFO waits for its writer: an interruption there ends the run as anywhere else.
-  install_interrupt_handlers(&console, nullptr);
+  if (!options.hosted) install_interrupt_handlers(&console, nullptr);
   write_formatted(console, two_empty_lines, {});
 
   const std::string field = command_file_field(options.command_file);
@@ -153,7 +153,7 @@ int run_morvit(const RunOptions& options) {
                                   context->command_name + " did not exist; it was created empty");
     }
     context->report.set_fallback(connect_fallback, context.get());
-    install_interrupt_handlers(&console, &context->report);
+    if (!options.hosted) install_interrupt_handlers(&console, &context->report);
     status = run_to_the_end(*context, console);
     if (status == 0 && options.strict && (context->error_count > 0 || context->diagnostics.warnings_met() > 0)) {
       status = strict_status;

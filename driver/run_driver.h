@@ -17,6 +17,11 @@ struct RunOptions {
   bool strict = false;
   // Follows the run for outputs beside the report; may be null.
   RunListener* listener = nullptr;
+  // The run is a call inside another program (the R package) that owns the process: its
+  // signals, its standard streams and its end. The run then neither prepares the process nor
+  // installs interruption handlers, so that nothing in it ends the process; the host looks
+  // for interruptions before and after the call.
+  bool hosted = false;
 };
 
 // The exit status of a --strict run that reached its end with errors or warnings.

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <limits>
 
 #include "system/platform.h"
@@ -234,7 +235,10 @@ std::int64_t position(Handle file) { return static_cast<std::int64_t>(::lseek(de
 
 void position_at_end(Handle file) { (void)::lseek(descriptor(file), 0, SEEK_END); }
 
-void truncate(Handle file, std::int64_t size) noexcept { (void)::ftruncate(descriptor(file), static_cast<off_t>(size)); }
+void truncate(Handle file, std::int64_t size) noexcept {
+  // A cut that fails leaves the file longer; the records before the cut are whole either way.
+  if (::ftruncate(descriptor(file), static_cast<off_t>(size)) != 0) return;
+}
 
 void close(Handle file) noexcept { ::close(descriptor(file)); }
 
@@ -313,6 +317,13 @@ void interrupt_waiting_write() noexcept {
   // The signal that brought the interruption has already ended the waiting write.
 }
 
+#ifdef MORVIT_HOSTED_BUILD
+// A build whose runs are all hosted (the R package: RunOptions::hosted) installs no
+// interruption handlers, so nothing calls this; nor does it call _exit, which a library
+// loaded into R must not.
+[[noreturn]] void exit_now(int /*status*/) noexcept { std::terminate(); }
+#else
 [[noreturn]] void exit_now(int status) noexcept { ::_exit(status); }
+#endif
 
 }  // namespace morvit::platform

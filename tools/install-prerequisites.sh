@@ -3,6 +3,7 @@
 #
 #   tools/install-prerequisites.sh program   # CMake 3.25 or later, a C++ compiler
 #   tools/install-prerequisites.sh tests     # and GoogleTest and Python 3 for the tests
+#   tools/install-prerequisites.sh r         # and R with Rcpp for the R package (make r-package)
 #
 # Missing packages are installed with apt-get, through sudo when not run as root. Where that
 # cannot be done (no apt-get, no sudo, a CMake too old for apt to replace), it stops with
@@ -19,10 +20,15 @@ if [ "$what" = tests ]; then
   [ -f /usr/include/gtest/gtest.h ] || [ -f /usr/local/include/gtest/gtest.h ] || missing libgtest-dev
   command -v python3 >/dev/null 2>&1 || missing python3
 fi
+if [ "$what" = r ]; then
+  command -v R >/dev/null 2>&1 || missing r-base-dev
+  Rscript -e 'quit(status = !requireNamespace("Rcpp", quietly = TRUE))' >/dev/null 2>&1 || missing r-cran-rcpp
+fi
 
 if [ -n "$packages" ]; then
   if ! command -v apt-get >/dev/null 2>&1; then
-    echo "MORVIT needs:$packages (CMake 3.25 or later, a C++20 compiler, for the tests GoogleTest and Python 3)." >&2
+    echo "MORVIT needs:$packages (CMake 3.25 or later, a C++20 compiler, for the tests GoogleTest and Python 3," >&2
+    echo "for the R package R and Rcpp)." >&2
     echo "Install them with your system's package manager, then run make again." >&2
     exit 1
   fi

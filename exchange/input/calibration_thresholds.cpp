@@ -39,6 +39,35 @@ ThresholdsRead read_thresholds(std::string_view text) {
   return {thresholds, {}};
 }
 
+std::string decreasing_set_words(std::string_view column, const CalibrationThresholds& thresholds) {
+  const std::string name(column);
+  return "the thresholds decrease, so the members of this set are the cases with low values of " + name +
+         ", yet the set bears the name " + name + "; name it for what it holds with --set NAME=" + name +
+         " (or calibrate the increasing set and take its negation: --calibrate " + name + "=" +
+         number_text(thresholds.inclusion) + "," + number_text(thresholds.crossover) + "," +
+         number_text(thresholds.exclusion) + " --set NAME=~" + name + ")";
+}
+
+std::string thresholds_beyond_values_words(std::string_view column, const CalibrationThresholds& thresholds,
+                                           double lowest, double highest) {
+  const bool increasing = thresholds.inclusion > thresholds.exclusion;
+  const double upper = increasing ? thresholds.inclusion : thresholds.exclusion;
+  const double lower = increasing ? thresholds.exclusion : thresholds.inclusion;
+  const bool above = lowest >= upper;
+  if (!above && highest > lower) return {};
+  // Above the inclusion threshold of an increasing set, or below that of a decreasing one:
+  // every case is in the set.
+  const bool inclusion = above == increasing;
+  const std::string name(column);
+  return "every value of " + name + " lies at or " + (above ? "above" : "below") + " the " +
+         (inclusion ? "inclusion" : "exclusion") + " threshold " + number_text(above ? upper : lower) +
+         " (the values from " + number_text(lowest) + " to " + number_text(highest) + ", the thresholds " +
+         number_text(thresholds.exclusion) + ", " + number_text(thresholds.crossover) + ", " +
+         number_text(thresholds.inclusion) + "), so every case is " +
+         (inclusion ? "in the set (membership 0.95 or more)" : "out of the set (membership 0.05 or less)") +
+         "; are the thresholds in the units of " + name + "?";
+}
+
 std::string calibration_words(const CalibrationThresholds& thresholds) {
   return calibration_suffix(number_text(thresholds.exclusion), number_text(thresholds.crossover),
                             number_text(thresholds.inclusion));

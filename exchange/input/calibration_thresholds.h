@@ -21,4 +21,17 @@ ThresholdsRead read_thresholds(std::string_view text);
 // What the comment line naming a calibrated column adds to the name: ", CALIBRATED 400/550/900".
 std::string calibration_words(const CalibrationThresholds& thresholds);
 
+// The warning about a decreasing calibration of the column `column` (E > C > I) that stands
+// as the outcome or a factor under its own name: the set's members are the cases with low
+// values of the column, although the set bears its name; and how to name the set for what it
+// holds.
+std::string decreasing_set_words(std::string_view column, const CalibrationThresholds& thresholds);
+
+// The warning about thresholds that every value of the column lies beyond, from `lowest` to
+// `highest`: all at or above the larger outer threshold, or all at or below the smaller one,
+// so that every case is in the set or every case out of it (thresholds in other units than
+// the column's, such as 0.25 for 25 percent). Empty when the values reach between them.
+std::string thresholds_beyond_values_words(std::string_view column, const CalibrationThresholds& thresholds,
+                                           double lowest, double highest);
+
 }  // namespace morvit

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/case_names.h"
 #include "exchange/input/maker_options.h"
 
 namespace morvit {
@@ -18,6 +19,7 @@ struct MadeCommandFile {
   int case_count = 0;
   int dropped = 0;  // cases left out for a missing value (--drop-missing)
   std::uint64_t fingerprint = 0;  // of the data lines, for the side file of the case names
+  std::vector<SideRecord> records;  // what the side file records besides the case names
   // The case names come from a first column without a name (R's row names), not from --cases.
   bool row_names = false;
   static constexpr std::string_view row_names_column = "(row names)";
@@ -39,8 +41,9 @@ MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& opt
 enum class MakerOutcome { made, refused };
 
 // `morvit --make-command-file ...`: reads the CSV file, makes the command file, writes it to
-// standard output (`out`) or to the -o file, and the case names to the side file of the -o
-// file. A refused conversion writes no file. Messages go to `err`.
+// standard output (`out`) or to the -o file, and the side file of the -o file (the records,
+// and the case names when there are any). A refused conversion writes no file. Messages go
+// to `err`.
 MakerOutcome make_command_file(MakerOptions options, std::ostream& out, std::ostream& err);
 
 }  // namespace morvit

@@ -13,7 +13,8 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
   std::vector<std::string> named(columns);
   std::vector<std::string> fallback(columns);
   for (std::size_t j = 0; j < columns; ++j) {
-    named[j] = j == 0 ? run.names.outcome : j <= run.names.factors.size() ? run.names.factors[j - 1] : "";
+    // As the user wrote them (the report's capitals where that is not known).
+    named[j] = j == 0 ? run.names.shown_outcome() : j <= run.names.factors.size() ? run.names.shown_factor(static_cast<int>(j)) : "";
     fallback[j] = j == 0 ? std::string("outcome") : std::string(1, factor_letter(j));
   }
   // Names give way to letters until no two fields are alike; letters and the fixed fields

@@ -86,7 +86,10 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
   const std::string file = case_names_file(options_.command_file);
   std::optional<CaseNames> names = read_case_names(file);
   if (!names || !record_.reached_table) return;
-  if (names->names.size() != static_cast<std::size_t>(record_.case_count)) {
+  // A command file made without --cases has a side file all the same, for the maker's
+  // records; its first line counts no name.
+  const bool without_names = names->has_origin && names->cases == 0 && names->names.empty();
+  if (!without_names && names->names.size() != static_cast<std::size_t>(record_.case_count)) {
     diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
                         std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
                             " cases; the cases are shown without names");
@@ -99,30 +102,44 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
     for (int i = 0; i < record_.case_count; ++i) {
       for (int column = 0; column <= record_.factor_count; ++column) fingerprint.add(record_.score(column, i));
     }
-    if (fingerprint.value() != names->fingerprint || names->cases != record_.case_count) {
+    if (fingerprint.value() != names->fingerprint || (!without_names && names->cases != record_.case_count)) {
       diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
-                          "the case names were made for other data than this command file holds (an earlier "
-                          "command file of the same name?); the cases are shown without names");
+                          without_names ? "the file was made for other data than this command file holds (an earlier "
+                                          "command file of the same name?); the names in it are not used"
+                                        : "the case names were made for other data than this command file holds (an "
+                                          "earlier command file of the same name?); the cases are shown without names");
       return;
     }
   }
+  take_written_names(names->records, record_.comments, record_.names);
   record_.case_names = std::move(names->names);
 }
 
-void ExchangeListener::take_listed_names(Diagnostics& diagnostics) {
-  if (options_.names.empty()) return;
-  const int listed = take_names_from_list(options_.names, record_.names);
-  if (record_.reached_table && listed != record_.factor_count) {
-    diagnostics.warning(WarningKind::names_not_fitting, Place{},
-                        "--names lists " + std::to_string(listed) + " names for " +
-                            std::to_string(record_.factor_count) + " factors");
+bool ExchangeListener::take_listed_names() {
+  if (options_.names.empty() || !record_.reached_table) return true;
+  ColumnNames listed;
+  const int count = take_names_from_list(options_.names, listed);
+  if (count != record_.factor_count) {
+    report(err_, Place{}, Severity::error,
+           "--names lists " + std::to_string(count) + (count == 1 ? " name" : " names") + " for the " +
+               std::to_string(record_.factor_count) + (record_.factor_count == 1 ? " factor" : " factors") +
+               " of this run: it takes one name for each factor letter, " + factor_letters(record_.factor_count) +
+               ", in this order (the outcome's name is not one of them: it comes from the command file's comment "
+               "\"OUTCOME = NAME\"); nothing was written beside the report");
+    return false;
   }
+  record_.names.factors = listed.factors;
+  record_.names.as_written.factors = listed.as_written.factors;
+  return true;
 }
 
 void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   record_.reached_table = record_.reached_table && table_written;
   take_case_names(diagnostics);
-  take_listed_names(diagnostics);
+  if (!take_listed_names()) {
+    status_ = 2;
+    return;
+  }
   if (record_.reached_table) assess_rows(record_);
   if (!record_.reached_table) {
     diagnostics.warning(WarningKind::run_without_table, Place{options_.command_file},

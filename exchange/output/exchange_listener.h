@@ -29,7 +29,9 @@ bool check_output_names(const ExchangeOptions& options, std::ostream& err);
 // CSV, the cases CSV and the HTML page. A run that ends without a table still writes them
 // (the CSV files with their header lines only, the page with a notice) with a warning, so
 // that no earlier file of the same name is taken for this run's result. The case names
-// come from the command file's side file, the column names from its comments or --names.
+// come from the command file's side file, the column names from its comments (as written,
+// from the side file's records) or --names. A --names list that does not give one name for
+// each factor is an error: nothing is written beside the report (status 2).
 class ExchangeListener : public RunListener, private TableObserver {
  public:
   ExchangeListener(ExchangeOptions options, std::ostream& err);
@@ -56,7 +58,8 @@ class ExchangeListener : public RunListener, private TableObserver {
  private:
   void row(const TableRow& row) override;
   void take_case_names(Diagnostics& diagnostics);
-  void take_listed_names(Diagnostics& diagnostics);
+  // The names of --names, when there is one for each factor; otherwise says so (false).
+  bool take_listed_names();
 
   ExchangeOptions options_;
   std::ostream& err_;

@@ -80,9 +80,8 @@ int drawn_cases(const RunRecord& run) {
   return run.case_count < plotted_cases_at_most ? run.case_count : plotted_cases_at_most;
 }
 
-std::string factor_name(const RunRecord& run, int factor) {
-  return run.names.factors[static_cast<std::size_t>(factor - 1)];
-}
+// A column's name as the user wrote it where known (the report's are in capitals).
+std::string factor_name(const RunRecord& run, int factor) { return run.names.shown_factor(factor); }
 
 // Where the rows of one block start and end in run.rows.
 struct BlockRange {
@@ -232,7 +231,8 @@ void PageWriter::summary() {
        << "</td></tr>\n</table>\n";
   out_ << "<table class=\"legend\">\n<caption>Columns</caption>\n<tr><th scope=\"col\">letter</th>"
        << "<th scope=\"col\">column</th></tr>\n<tr><td>outcome</td><td>"
-       << (run_.names.outcome.empty() ? std::string("(not named)") : html(run_.names.outcome)) << "</td></tr>\n";
+       << (run_.names.shown_outcome().empty() ? std::string("(not named)") : html(run_.names.shown_outcome()))
+       << "</td></tr>\n";
   for (int j = 1; j <= run_.factor_count; ++j) {
     const std::string name = factor_name(run_, j);
     out_ << "<tr><td>" << factor_letter(j) << "</td><td>"
@@ -359,7 +359,7 @@ void PageWriter::data() {
   const bool named = run_.case_names.size() == static_cast<std::size_t>(run_.case_count);
   const std::vector<double> levels = offered_levels(run_);
   const ConventionalReading conventional;
-  out_ << "<script type=\"application/json\" id=\"morvit-data\">{\"outcome\":" << json_string(run_.names.outcome)
+  out_ << "<script type=\"application/json\" id=\"morvit-data\">{\"outcome\":" << json_string(run_.names.shown_outcome())
        << ",\"factors\":[";
   for (int j = 1; j <= run_.factor_count; ++j) out_ << (j == 1 ? "" : ",") << json_string(factor_name(run_, j));
   out_ << "],\n\"run\":{\"mer\":" << json_number(run_.measurement_error)

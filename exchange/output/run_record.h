@@ -61,6 +61,9 @@ struct RecordedRow {
 struct RunRecord {
   std::string command_file;           // as named on the command line
   std::vector<std::string> comments;  // COM texts in capitals, trailing blanks dropped
+  // The names behind the outcome, the letters, the weights and the case names: as the
+  // report shows them (names.outcome, names.factors, in capitals) and as the user wrote them
+  // (names.as_written, from the side file or --names; empty where not known).
   ColumnNames names;
   std::vector<std::string> case_names;  // one per case, or empty when not known
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/run_driver.h"
 #include "support/morvit_process.h"
 
 namespace morvit {
@@ -224,6 +227,50 @@ TEST(RunDriver, FatalInputStopKeepsTheLinesWrittenAndHasNoTrailer) {
   EXPECT_NE(result.err.find("(BN,F73.0)"), std::string::npos);
   const Lines lines = report_lines(dir.read("morvit.out"));
   EXPECT_EQ(lines.back(), "KEPT" + std::string(69, ' '));
+}
+
+volatile sig_atomic_t host_interrupted = 0;
+extern "C" void host_on_interrupt(int) { host_interrupted = 1; }
+
+// A run inside another program (the R package) leaves the process to it: the host's
+// handler of interrupts stays in place, an interrupt during the run goes to the host
+// while the run goes on to its end, and the run does not prepare the process (which
+// would ignore SIGPIPE) for the command line.
+TEST(RunDriver, HostedRunLeavesInterruptsToTheHost) {
+  struct InterruptedHost final : RunListener {
+    void results(const RunResults& /*results*/) override { ::raise(SIGINT); }
+  };
+  struct sigaction host {};
+  host.sa_handler = host_on_interrupt;
+  sigemptyset(&host.sa_mask);
+  struct sigaction saved_interrupt {};
+  struct sigaction pipe_before {};
+  ASSERT_EQ(::sigaction(SIGINT, &host, &saved_interrupt), 0);
+  ::sigaction(SIGPIPE, nullptr, &pipe_before);
+
+  WorkDir dir;
+  dir.write("run.cmd", kFiveCases + "FIN\n");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  InterruptedHost listener;
+  RunOptions options;
+  options.command_file = "run.cmd";
+  options.listener = &listener;
+  options.hosted = true;
+  host_interrupted = 0;
+  const int status = morvit::run_morvit(options);
+  std::filesystem::current_path(previous);
+
+  struct sigaction interrupt_after {};
+  struct sigaction pipe_after {};
+  ::sigaction(SIGINT, &saved_interrupt, &interrupt_after);
+  ::sigaction(SIGPIPE, nullptr, &pipe_after);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(host_interrupted, 1);
+  EXPECT_EQ(interrupt_after.sa_handler, &host_on_interrupt);
+  EXPECT_EQ(pipe_after.sa_handler, pipe_before.sa_handler);
+  const Lines lines = report_lines(dir.read("morvit.out"));
+  EXPECT_TRUE(std::find(lines.begin(), lines.end(), errors_line(0)) != lines.end());
 }
 
 // Command scenarios that end in the report: the lines of the section that begins with

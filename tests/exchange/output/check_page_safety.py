@@ -199,7 +199,8 @@ def main(argv):
             raise Failure(f'morvit {args}: status {done.returncode}: {done.stderr.decode(errors="replace")}')
 
     # The ways in: each gives a command file, the run's extra options and the texts as the
-    # page must show them (COM lines in capitals; True: also in the embedded data).
+    # page must show them (COM lines in capitals, the CSV header's names as written; True: also
+    # in the embedded data).
     ways = []
     # COM lines: each text as a plain comment, and as the names of the outcome and factors.
     comments = list(PAYLOADS) + ['OUTCOME = ' + PAYLOADS[0]] + \
@@ -224,7 +225,7 @@ def main(argv):
     run(['--make-command-file', 'data.csv', '--outcome', PAYLOADS[0], '--factors', ','.join(PAYLOADS[1:FACTORS + 1]),
          '--cases', 'case', '-o', 'made.cmd'])
     ways.append(('csv', 'made.cmd', [],
-                 [('CSV column', upper_ascii(text), True) for text in PAYLOADS[:FACTORS + 1]] +
+                 [('CSV column', text, True) for text in PAYLOADS[:FACTORS + 1]] +  # as written in the header
                  [('CSV case name', text, True) for text in names]))
 
     # A run that ends without a table: its page shows the comments and must keep the policy too.

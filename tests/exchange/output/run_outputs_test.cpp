@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -132,18 +133,35 @@ TEST(RunOutputs, CriticalMeasurementErrorsPutPAtTheLevel) {
   EXPECT_EQ(rows, 31 * 3);  // every hypothesis row of 5 factors and their 26 combinations
 }
 
-TEST(RunOutputs, WarningsAboutNamesThatDoNotFit) {
+// Case names that do not fit are left out with a warning; a --names list that does not give
+// one name for each factor (the outcome's included, or one short) is an error that no -q
+// hides, and nothing is written beside the report.
+TEST(RunOutputs, NamesThatDoNotFitTheRun) {
   WorkDir dir;
   dir.write("run.cmd", kNamedRun);
   dir.write("run.cmd.cases", "North\nSouth\n");
-  const auto result = run_morvit(dir, {"--cases-csv", "c.csv", "--names", "W,S,X", "run.cmd"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err,
+  const auto fitting = run_morvit(dir, {"--cases-csv", "c.csv", "--names", "W,S", "run.cmd"});
+  EXPECT_EQ(fitting.status, 0);
+  EXPECT_EQ(fitting.err,
             "morvit: run.cmd.cases: warning: 2 case names for 3 cases; the cases are shown without names\n"
-            "morvit: warning: --names lists 3 names for 2 factors\n"
-            "morvit: report written to morvit.out (2 warnings)\n");
+            "morvit: report written to morvit.out (1 warning)\n");
   EXPECT_TRUE(lines_of(dir.read("c.csv"))[1].starts_with("1,,2,")) << dir.read("c.csv");
-  EXPECT_EQ(run_morvit(dir, {"-q", "--cases-csv", "c.csv", "--names", "W,S,X", "run.cmd"}).err, "");
+  std::filesystem::remove(dir.path() / "c.csv");
+  for (const std::string names : {"Y,W,S", "W"}) {
+    for (const bool quiet : {false, true}) {
+      std::vector<std::string> args = {"--cases-csv", "c.csv", "--html", "p.html", "--names", names, "run.cmd"};
+      if (quiet) args.insert(args.begin(), "-q");
+      const auto result = run_morvit(dir, args);
+      EXPECT_EQ(result.status, 2) << names;
+      EXPECT_NE(result.err.find("morvit: error: --names lists " + std::string(names == "W" ? "1 name" : "3 names") +
+                                " for the 2 factors of this run: it takes one name for each factor letter, A and B, "
+                                "in this order (the outcome's name is not one of them"),
+                std::string::npos)
+          << result.err;
+      EXPECT_FALSE(dir.exists("c.csv") || dir.exists("p.html")) << names;
+      EXPECT_TRUE(dir.exists("morvit.out"));
+    }
+  }
 }
 
 TEST(RunOutputs, ARunWithoutATableWritesOnlyWhatItKnows) {

@@ -1,0 +1,4 @@
+library(testthat)
+library(morvit)
+
+test_check("morvit")
