@@ -65,7 +65,7 @@ r-package:
 	$(CONFIGURE) -DMORVIT_TESTS=OFF
 	cmake --build $(BUILD) -j$(JOBS) --target morvit
 	cmake -DSOURCE_DIR=$(CURDIR) -DPACKAGE_DIR=$(CURDIR)/$(BUILD)/r/morvit -DMORVIT=$(CURDIR)/$(BUILD)/morvit \
-	  -P r/gather.cmake
+	  -DBUILD_DIR=$(CURDIR)/$(BUILD) -P r/gather.cmake
 	rm -f $(BUILD)/r/morvit_*.tar.gz
 	cd $(BUILD)/r && R CMD build morvit
 

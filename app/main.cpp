@@ -40,6 +40,7 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   morvit::ExchangeListener listener(outputs, err);
   options.listener = &listener;
   const int status = morvit::run_morvit(options);
+  if (!line.quiet) listener.tell_findings();
   if (status != 0 && status != morvit::strict_status) return status;
   if (listener.status() != 0) return listener.status();
   return line.strict && warned ? morvit::strict_status : status;

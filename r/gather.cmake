@@ -1,6 +1,6 @@
 # Gathers the R package from the project's own files into one folder, ready for R CMD build:
 #
-#   cmake -DSOURCE_DIR=TOP -DPACKAGE_DIR=DIR -DMORVIT=PROGRAM -P r/gather.cmake
+#   cmake -DSOURCE_DIR=TOP -DPACKAGE_DIR=DIR -DMORVIT=PROGRAM -DBUILD_DIR=BUILD -P r/gather.cmake
 #
 # (`make r-package` runs it and then R CMD build.) DIR receives the package of r/ (its R
 # code, help pages, tests and the C++ calls of src/), the C++ sources of the rooms below in
@@ -18,7 +18,7 @@ set(rooms exchange exchange/input exchange/output driver analysis measures distr
 set(posix_only platform_posix.cpp)
 set(windows_only platform_windows.cpp)
 
-foreach(variable SOURCE_DIR PACKAGE_DIR MORVIT)
+foreach(variable SOURCE_DIR PACKAGE_DIR MORVIT BUILD_DIR)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "gather.cmake needs -D${variable}=...")
   endif()
@@ -53,12 +53,17 @@ foreach(room ${rooms})
   endforeach()
 endforeach()
 
-# The page's script and style sheet, embedded as the program's build embeds them.
-execute_process(
-  COMMAND "${CMAKE_COMMAND}" -DSCRIPT=${SOURCE_DIR}/exchange/output/page.js -DSTYLE=${SOURCE_DIR}/exchange/output/page.css
-          -DOUTPUT=${src}/exchange/output/page_assets.cpp -P ${SOURCE_DIR}/exchange/output/embed_page_assets.cmake
-  COMMAND_ERROR_IS_FATAL ANY)
-list(APPEND objects exchange/output/page_assets.cpp)
+# The page's scripts and style sheet and its numbers module, embedded as the program's build
+# embedded them: the generated sources of BUILD_DIR, the build of PROGRAM, so that the
+# package's pages are the command line's byte for byte.
+foreach(generated page_assets.cpp page_numbers_wasm.cpp)
+  set(made "${BUILD_DIR}/exchange/output/${generated}")
+  if(NOT EXISTS "${made}")
+    message(FATAL_ERROR "${made} is missing: build the program in ${BUILD_DIR} first")
+  endif()
+  file(COPY "${made}" DESTINATION "${src}/exchange/output")
+  list(APPEND objects exchange/output/${generated})
+endforeach()
 
 # Makevars.in and Makevars.win.in: configure (configure.win) puts the tested flags in.
 function(write_makevars name excluded)

@@ -3,8 +3,10 @@
 #include <iterator>
 #include <utility>
 
+#include "exchange/c_stream.h"
 #include "exchange/case_names.h"
 #include "exchange/output/cases_csv.h"
+#include "exchange/output/findings.h"
 #include "driver/diagnostics.h"
 #include "exchange/output/html_page.h"
 #include "exchange/output/row_assessment.h"
@@ -159,6 +161,22 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   write("--table-csv", options_.table_csv, write_table_csv);
   write("--cases-csv", options_.cases_csv, write_cases_csv);
   write("--html", options_.html, write_html_page);
+}
+
+void ExchangeListener::tell_findings(std::ostream& out, platform::Handle out_file) const {
+  if (!record_.reached_table || status_ != 0 || (options_.table_csv.empty() && options_.html.empty())) return;
+  const platform::FileIdentity out_identity = platform::identity(out_file);
+  for (const std::string* name : {&options_.table_csv, &options_.html}) {
+    platform::FileIdentity identity;
+    if (!name->empty() && platform::path_identity(*name, identity) && identity == out_identity) return;
+  }
+  write_findings(out, record_);
+  out.flush();
+}
+
+void ExchangeListener::tell_findings() const {
+  CStream out(stdout);
+  tell_findings(out, platform::standard_output());
 }
 
 }  // namespace morvit

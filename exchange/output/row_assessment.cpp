@@ -1,7 +1,10 @@
 #include "exchange/output/row_assessment.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
 
+#include "limits/program_limits.h"
 #include "measures/block_evidence.h"
 #include "measures/critical_mer.h"
 #include "measures/f_upper_point.h"
@@ -43,6 +46,7 @@ void assess_rows(RunRecord& run) {
     if (have_data) {
       row.cases_against = side.cases;
       row.decided_by_ties = decided_by_ties(side);
+      row.counts = {evidence.above.cases, evidence.below.cases, evidence.on};
     }
     row.fit = evidence.fit;
     row.critical_mer.clear();
@@ -51,6 +55,27 @@ void assess_rows(RunRecord& run) {
       row.critical_mer.push_back(critical_mer(row.msd, points.at(level, row.dfn, denominator_df)));
     }
   }
+}
+
+bool contradictory(std::string_view block, const ColumnNames& names) {
+  if (block == "NONE") return false;
+  for (const char a : block) {
+    for (const char b : block) {
+      const std::string& first = names.factors[static_cast<std::size_t>(factor_of_letter(a) - 1)];
+      const std::string& second = names.factors[static_cast<std::size_t>(factor_of_letter(b) - 1)];
+      if (!second.empty() && first.size() == second.size() + 1 && first[0] == '~' &&
+          std::string_view(first).substr(1) == second) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+double critical_mer_at_level(const RecordedRow& row, const RunRecord& run) {
+  const auto level = std::find(run.levels.begin(), run.levels.end(), run.level);
+  const auto index = static_cast<std::size_t>(std::distance(run.levels.begin(), level));
+  return index < row.critical_mer.size() ? row.critical_mer[index] : std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace morvit

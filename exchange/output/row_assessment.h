@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "exchange/output/run_record.h"
@@ -17,5 +18,13 @@ std::vector<double> levels_shown(double level);
 // report get the cases and the fit measures but no critical measurement error. Each block
 // takes one pass over the cases.
 void assess_rows(RunRecord& run);
+
+// A block that holds a factor together with its negation (names N and ~N, compared as
+// given) is contradictory by construction.
+bool contradictory(std::string_view block, const ColumnNames& names);
+
+// The row's critical measurement error at the run's level (RunRecord::level), or NaN where
+// it has none.
+double critical_mer_at_level(const RecordedRow& row, const RunRecord& run);
 
 }  // namespace morvit

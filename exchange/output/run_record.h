@@ -11,6 +11,14 @@
 
 namespace morvit {
 
+// The cases of positive weight of a block on either side of the diagonal of its z-score
+// plot and on it, as the run compares them (block_evidence.h); -1 where not known.
+struct DiagonalCounts {
+  std::int64_t above = -1;
+  std::int64_t below = -1;
+  std::int64_t on = -1;
+};
+
 // A row of the table as the run passed it on, kept after the run.
 struct RecordedRow {
   std::string block;
@@ -43,6 +51,9 @@ struct RecordedRow {
   // The fit measures of the row's block (the same on every hypothesis row of a block);
   // NaN on baseline and comparison rows.
   FitMeasures fit = no_fit_measures();
+  // The cases of the row's block above, below and on the diagonal (the same on every
+  // hypothesis row of a block); not known on baseline and comparison rows.
+  DiagonalCounts counts;
 };
 
 // What the outputs beside the report show of one run: its comments, the names behind its

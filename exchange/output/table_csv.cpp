@@ -1,23 +1,11 @@
 #include "exchange/output/table_csv.h"
 
-#include <algorithm>
 #include <initializer_list>
-#include <iterator>
-#include <limits>
 
 #include "exchange/output/csv_fields.h"
+#include "exchange/output/row_assessment.h"
 
 namespace morvit {
-namespace {
-
-// The row's critical measurement error at the run's level, or NaN where it has none.
-double critical_mer_at_level(const RecordedRow& row, const RunRecord& run) {
-  const auto level = std::find(run.levels.begin(), run.levels.end(), run.level);
-  const auto index = static_cast<std::size_t>(std::distance(run.levels.begin(), level));
-  return index < row.critical_mer.size() ? row.critical_mer[index] : std::numeric_limits<double>::quiet_NaN();
-}
-
-}  // namespace
 
 void write_table_csv(std::ostream& out, const RunRecord& run) {
   out << "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,"

@@ -13,7 +13,8 @@ parts; each part must occur in the report as consecutive lines, the parts in ord
 blanks are not compared (the report keeps them, text editors may not), and the digits of the
 date and time lines are masked. Every DOCUMENT must hold at least one excerpt.
 
-An excerpt of a file that a run writes beside the report (a table CSV) names the runs:
+An excerpt of a file that a run writes beside the report (a table CSV) names the runs, and
+an excerpt of what the last run writes on standard output names "stdout":
 
     <!-- excerpt of lipset.csv written by: morvit --table-csv lipset.csv examples/lipset_democracy.cmd -->
 
@@ -92,9 +93,11 @@ def find(report, part, start):
 
 
 def written_lines(morvit, root, name, runs):
-    """The lines of the file `name` that the runs write in an empty directory."""
+    """The lines of the file `name` that the runs write in an empty directory; "stdout" names
+    what the last run writes on standard output."""
     work = tempfile.mkdtemp(prefix='morvit-excerpt-')
     try:
+        done = None
         for run in runs.split(' && '):
             words = shlex.split(run)
             if not words or words[0] != 'morvit':
@@ -105,6 +108,8 @@ def written_lines(morvit, root, name, runs):
                                   timeout=300)
             if done.returncode != 0:
                 raise ValueError(f'{run!r} ends with status {done.returncode}: {done.stderr.decode(errors="replace")}')
+        if name == 'stdout':
+            return [normal(line) for line in done.stdout.decode('utf-8').split('\n')]
         with open(os.path.join(work, name), encoding='utf-8') as handle:
             return [normal(line) for line in handle.read().split('\n')]
     finally:

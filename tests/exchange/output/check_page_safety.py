@@ -18,14 +18,14 @@ fails when an element or an event-handler attribute came from a text, the title 
 "MORVIT: " and the file name, a text does not appear as written (as text content or an
 attribute value of the DOM, and in the embedded JSON data), the script did not finish
 (data-state="ready") or recorded an error or a policy violation, the console tells of a
-Content Security Policy refusal, or the script's hash in the policy is not the SHA-256 of
-the script that the page holds (computed here; Chromium would block a mismatched one too).
+Content Security Policy refusal, or the scripts' and the style sheet's hashes in the policy
+are not the SHA-256 of those that the page holds (computed here; Chromium would block a
+mismatched one too). The points are labelled (through the test hooks of check_html_page.py,
+added to a copy of each page), so that the case names stand in the plots too.
 
 Exits 0 when every page passes, 1 otherwise, 77 (skipped) without Chromium.
 """
-import base64
 import csv
-import hashlib
 import html.parser
 import json
 import os
@@ -37,10 +37,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import check_html_page  # noqa: E402  (one way to find and start Chromium)
-from check_html_page import SKIPPED, Failure, find_chromium  # noqa: E402
-
-CHROMIUM_FLAGS = check_html_page.CHROMIUM_FLAGS + check_html_page.LOGGING
+import check_html_page  # noqa: E402  (one way to find Chromium, render a page and read its policy)
+from check_html_page import SKIPPED, Failure, find_chromium, render  # noqa: E402
 
 # Short enough for a COM line ("A = " and the text within columns 8 to 80), no comma (the
 # --names and --factors lists are comma-separated), no blanks at either end (trimmed).
@@ -143,68 +141,43 @@ def json_strings(value):
 
 
 def check_hash(page_path):
-    """The policy's script and style hashes are those of the script and style the page holds."""
+    """The policy allows the scripts and the style sheet the page holds, by hashes computed here."""
     with open(page_path, 'rb') as handle:
-        page = handle.read().decode('utf-8')
-    policy = re.search(r'<meta http-equiv="Content-Security-Policy" content="([^"]*)">', page)
-    if not policy:
-        return ['no Content-Security-Policy meta element']
-    policy = policy.group(1)
-    problems = []
-    if 'unsafe-inline' in policy or "default-src 'none'" not in policy:
-        problems.append('policy ' + policy)
-    for directive, pattern in (('script-src', r'<script>(.*?)</script>'), ('style-src', r'<style>(.*?)</style>')):
-        bodies = re.findall(pattern, page, re.S)
-        hashes = re.findall(directive + r" ([^;]*)", policy)
-        allowed = re.findall(r"'(sha256-[^']*)'", hashes[0]) if hashes else []
-        for body in bodies:
-            digest = 'sha256-' + base64.b64encode(hashlib.sha256(body.encode('utf-8')).digest()).decode()
-            if digest not in allowed:
-                problems.append(f'{directive}: {digest} of the page\'s own element is not in {allowed}')
-        if not bodies:
-            problems.append(f'no {directive} element')
-    return problems
+        return check_html_page.policy_problems(handle.read().decode('utf-8'))
 
 
-def render(chromium, page, fragment=''):
-    profile = tempfile.mkdtemp(prefix='morvit-chromium-')
-    try:
-        run = subprocess.run([chromium] + CHROMIUM_FLAGS + [f'--user-data-dir={profile}', '--dump-dom',
-                                                             'file://' + os.path.abspath(page) + fragment],
-                             stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
-    dom = run.stdout.decode('utf-8', errors='replace')
-    if run.returncode != 0 or '<html' not in dom:
-        raise Failure(f'Chromium exit status {run.returncode}: {run.stderr.decode(errors="replace")[-2000:]}')
-    return dom, run.stderr.decode('utf-8', errors='replace')
-
-
-def check(chromium, page_path, title, expected):
-    """`expected`: (way, text) pairs, each text to appear as written in the page."""
-    dom, console = render(chromium, page_path, '#labels')
-    parsed = Dom()
-    parsed.feed(dom)
-    root = re.search(r'<html[^>]*>', dom).group(0)
-    problems = check_hash(page_path)
-    if 'data-state="ready"' not in root:
-        problems.append('the script did not finish: ' + root)
-    for attribute in ('data-script-errors', 'data-csp-violations'):
-        if attribute in root:
-            problems.append(root)
-    for line in console.splitlines():
-        if 'Content Security Policy' in line or 'Uncaught' in line:
-            problems.append('console: ' + line[:300])
-    problems += ['an element or handler came from a text: ' + bad for bad in parsed.bad]
+def problems_of(parsed, title, expected, shown_only=False):
+    """What a parsed page (its source, or its DOM after the script ran) must not hold or must."""
+    problems = ['an element or handler came from a text: ' + bad for bad in parsed.bad]
     if parsed.title != title:
         problems.append(f'title {parsed.title!r}, expected {title!r}')
     data_texts = set(json_strings(json.loads(parsed.json))) if parsed.json else set()
     shown = '\n'.join(parsed.texts + parsed.values)
     for way, text, in_data in expected:
-        if text not in shown:
+        if shown_only and text not in shown:
             problems.append(f'{way}: {text!r} does not appear as written in the page')
         if in_data and text not in data_texts:
             problems.append(f'{way}: {text!r} is not in the page\'s data as written')
+    return problems
+
+
+def check_source(page_path, title, expected):
+    """Without a browser: the page's policy, and its markup and data as the program wrote them."""
+    with open(page_path, encoding='utf-8') as handle:
+        parsed = Dom()
+        parsed.feed(handle.read())
+    problems = check_hash(page_path) + problems_of(parsed, title, expected)
+    if problems:
+        raise Failure(os.path.basename(page_path) + ' (source):\n  ' + '\n  '.join(problems))
+
+
+def check(chromium, page_path, title, expected):
+    """`expected`: (way, text) pairs, each text to appear as written in the page."""
+    dom, console = render(chromium, check_html_page.with_hooks(page_path, page_path + '.hooks.html'), None,
+                          fragment='#labels')
+    parsed = Dom()
+    parsed.feed(dom)
+    problems = check_html_page.page_problems(dom, console) + problems_of(parsed, title, expected, shown_only=True)
     if problems:
         raise Failure(os.path.basename(page_path) + ':\n  ' + '\n  '.join(problems))
     return len(expected)
@@ -215,10 +188,6 @@ def main(argv):
         print(__doc__)
         return 2
     morvit = os.path.abspath(argv[1])
-    chromium = find_chromium()
-    if chromium is None:
-        print('no chromium: skipped (Debian: apt-get install chromium)')
-        return SKIPPED
     work = tempfile.mkdtemp(prefix='morvit-safety-')
     keep = os.path.abspath(argv[2]) if len(argv) == 3 else None
     names = case_names()
@@ -230,7 +199,8 @@ def main(argv):
             raise Failure(f'morvit {args}: status {done.returncode}: {done.stderr.decode(errors="replace")}')
 
     # The ways in: each gives a command file, the run's extra options and the texts as the
-    # page must show them (COM lines in capitals; True: also in the embedded data).
+    # page must show them (COM lines in capitals, the CSV header's names as written; True: also
+    # in the embedded data).
     ways = []
     # COM lines: each text as a plain comment, and as the names of the outcome and factors.
     comments = list(PAYLOADS) + ['OUTCOME = ' + PAYLOADS[0]] + \
@@ -255,7 +225,7 @@ def main(argv):
     run(['--make-command-file', 'data.csv', '--outcome', PAYLOADS[0], '--factors', ','.join(PAYLOADS[1:FACTORS + 1]),
          '--cases', 'case', '-o', 'made.cmd'])
     ways.append(('csv', 'made.cmd', [],
-                 [('CSV column', upper_ascii(text), True) for text in PAYLOADS[:FACTORS + 1]] +
+                 [('CSV column', text, True) for text in PAYLOADS[:FACTORS + 1]] +  # as written in the header
                  [('CSV case name', text, True) for text in names]))
 
     # A run that ends without a table: its page shows the comments and must keep the policy too.
@@ -267,10 +237,18 @@ def main(argv):
         for way, command_file, args, expected in ways:
             page = os.path.join(work, way + '.html')
             run(['--html', page] + args + [command_file], expect_table=way != 'early')
-            checked += check(chromium, page, 'MORVIT: ' + command_file, expected)
+            check_source(page, 'MORVIT: ' + command_file, expected)
             if keep:
                 os.makedirs(keep, exist_ok=True)
                 shutil.copy(page, keep)
+        print(f'without a browser: {len(ways)} pages, their policies, no element or handler from a text in their '
+              'markup, every text as written in their data')
+        chromium = find_chromium()
+        if chromium is None:
+            print('no chromium: the rendered checks skipped (Debian: apt-get install chromium)')
+            return SKIPPED
+        for way, command_file, args, expected in ways:
+            checked += check(chromium, os.path.join(work, way + '.html'), 'MORVIT: ' + command_file, expected)
         print(f'{len(ways)} pages, {len(PAYLOADS)} hostile texts, {checked} places checked: '
               'no element or handler from a text, every text as written, the title the file name, '
               'no script error, no policy refusal, the hashes those of the page\'s script and style')

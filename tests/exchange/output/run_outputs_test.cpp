@@ -217,3 +217,35 @@ TEST(RunOutputs, AFailedWriteEndsWithStatusTwoAfterAWholeReport) {
 
 }  // namespace
 }  // namespace morvit
+
+namespace morvit {
+namespace {
+
+// The findings follow a run that wrote a table CSV or a page, on standard output, after the
+// report's banner; not with -q, not after the cases CSV alone, not into a page written to
+// standard output.
+TEST(RunOutputs, FindingsOnStandardOutputAfterATableOrAPage) {
+  struct Case {
+    std::vector<std::string> args;
+    bool told;
+  };
+  for (const Case& test : {Case{{"--table-csv", "t.csv"}, true}, Case{{"--html", "p.html"}, true},
+                           Case{{"-q", "--table-csv", "t.csv", "--html", "p.html"}, false},
+                           Case{{"--cases-csv", "c.csv"}, false}, Case{{"--html", "/dev/stdout"}, false}}) {
+    WorkDir dir;
+    dir.write("run.cmd", kNamedRun);
+    std::vector<std::string> args = test.args;
+    args.push_back("run.cmd");
+    const auto result = run_morvit(dir, args);
+    EXPECT_EQ(result.status, 0) << args.front();
+    const std::size_t at = result.out.find("Findings at MER 0.05 and level 0.05");
+    EXPECT_EQ(at != std::string::npos, test.told) << args.front() << "\n" << result.out;
+    if (test.told) {
+      EXPECT_NE(result.out.find("  Holding (1):\n    B NECESSARY (SCHOOLING): no case against", at), std::string::npos)
+          << result.out;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvit
