@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "exchange/cell_text.h"
 
 namespace morvit {
@@ -75,6 +76,7 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     }
     bool known = false;
     for (const std::string_view option : valued) known = known || option == name;
+    if (!known && is_run_option(argument)) return problem(run_option_with_maker(argument));
     if (!known) return problem("unknown option " + std::string(argument) + " for --make-command-file");
     for (const std::string_view earlier : seen) {
       if (earlier == name && name != "--calibrate") return problem("option " + std::string(name) + " given twice");

@@ -97,7 +97,8 @@ class Diagnostics {
 };
 
 // A text from the command file as a message quotes it: in double quotes, control
-// characters shown as escapes (see printable), cut after 60 characters with "...".
+// characters shown as escapes (see printable), cut after at most 60 bytes, never within a
+// character, with "...".
 std::string quoted_text(std::string_view text);
 
 // A text as it may reach a terminal: every control character (NUL, BEL, CR, ESC, DEL, line

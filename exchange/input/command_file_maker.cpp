@@ -1,9 +1,6 @@
 #include "exchange/input/command_file_maker.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <cstdio>
 #include <optional>
 #include <sstream>
 
@@ -11,14 +8,14 @@
 #include "exchange/case_names.h"
 #include "exchange/column_names.h"
 #include "exchange/input/calibration_thresholds.h"
+#include "exchange/input/command_file_pair.h"
 #include "exchange/input/csv_reader.h"
+#include "exchange/input/csv_source.h"
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
 #include "recordio/number_text.h"
-#include "system/interrupts.h"
-#include "system/output_replacement.h"
-#include "exchange/output_file.h"
 #include "measures/calibration.h"
+#include "system/file_paths.h"
 
 namespace morvit {
 namespace {
@@ -348,7 +345,7 @@ std::string Maker::build_text() const {
     text += "COM    " + clean + "\n";
   };
   for (const std::string& line : wrapped(options_.title)) comment(line);
-  const std::string source = std::filesystem::path(file_).filename().string();
+  const std::string source = base_name(file_);
   std::string origin = "DATA: " + source + " (" + with_thousands(case_count_) + (case_count_ == 1 ? " CASE" : " CASES");
   if (!dropped_rows_.empty()) {
     origin += "; " + with_thousands(static_cast<long>(dropped_rows_.size())) + " WITH A MISSING VALUE LEFT OUT";
@@ -443,36 +440,12 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   return made;
 }
 
-bool read_whole_file(const std::string& name, std::string& text, std::ostream& err) {
-  if (name == "-") {
-    char block[65536];
-    for (std::size_t count; (count = std::fread(block, 1, sizeof block, stdin)) > 0;) text.append(block, count);
-    if (std::ferror(stdin)) {
-      report(err, Place{"standard input"}, Severity::error, "cannot read the CSV text");
-      return false;
-    }
-    return true;
-  }
-  std::error_code error;
-  if (std::filesystem::is_directory(std::filesystem::path(name), error)) {
-    report(err, Place{name}, Severity::error, "cannot read the file: it is a directory");
-    return false;
-  }
-  errno = 0;
-  std::ifstream in(std::filesystem::path(name), std::ios::binary);
-  if (!in) {
-    report(err, Place{name}, Severity::error,
-           "cannot read the file: " + (errno != 0 ? std::generic_category().message(errno) : std::string("cannot open it")));
-    return false;
-  }
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) {
-    report(err, Place{name}, Severity::error, "cannot read the file");
-    return false;
-  }
-  text = content.str();
-  return true;
+// The records the maker keeps in the side file after its origin line: the identity of the
+// CSV file the command file was made from, when it was read from a file on disk.
+std::vector<SideRecord> side_records(const MadeCommandFile& made) {
+  std::vector<SideRecord> records;
+  if (made.source) records.push_back(source_record(*made.source));
+  return records;
 }
 
 }  // namespace
@@ -483,79 +456,22 @@ MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& opt
 }
 
 MakerOutcome make_command_file(MakerOptions options, std::ostream& out, std::ostream& err) {
-  // "-o -" is standard output, as "-" reads standard input.
-  const bool to_file = !options.output.empty() && options.output != "-";
-  const std::string side_file = to_file ? case_names_file(options.output) : std::string();
-  if (to_file && options.data_file != "-") {
-    for (const std::string& target : {options.output, side_file}) {
-      if (same_file(target, options.data_file)) {
-        report(err, Place{target}, Severity::error,
-               "this is the CSV file being read; the command file" + std::string(target == side_file ? "'s case names" : "") +
-                   " must go to another file");
-        return MakerOutcome::refused;
-      }
-    }
-  }
-
-  std::string csv_text;
-  if (!read_whole_file(options.data_file, csv_text, err)) return MakerOutcome::refused;
+  CsvSource source;
+  if (!read_csv_source(options.data_file, source, err)) return MakerOutcome::refused;
   // Messages name the file as given; the command file's comment names it without its
   // directories, so that the command file does not depend on where the CSV file was.
   const std::string shown_name = options.data_file == "-" ? std::string("standard input") : options.data_file;
   MadeCommandFile made;
   try {
-    made = make_from_csv(csv_text, options, shown_name, err);
+    made = make_from_csv(source.text, options, shown_name, err);
   } catch (const ConversionRefused& refusal) {
     err << refusal.what() << '\n';
     return MakerOutcome::refused;
   }
+  made.source = source.file;
   // The row names of R's write.csv name the cases as --cases would.
   if (made.row_names) options.cases = std::string(made.row_names_column);
-  if (!to_file) {
-    // Standard output can pass the file size limit too: that is a failed write, told as such.
-    CriticalSection critical;
-    out << made.text;
-    out.flush();
-    if (!out) {
-      forget_file_size_interruption();
-      report(err, Place{}, Severity::error, "cannot write the command file to standard output");
-      return MakerOutcome::refused;
-    }
-    if (!options.cases.empty()) {
-      report(err, Place{}, Severity::warning,
-             "the case names are kept only with -o FILE, in FILE.cases beside the command file");
-    }
-    return MakerOutcome::made;
-  }
-
-  {
-    // The command file and its case names are written as a pair: both complete beside the
-    // old ones first, then the names take their place and the command file last. Should
-    // the process end between the two, the new names' fingerprint disowns them beside the
-    // old command file.
-    CriticalSection critical;
-    OutputReplacement command_file(options.output);
-    OutputReplacement names_file(side_file);
-    const bool with_names = !options.cases.empty();
-    const std::string names_text = with_names ? case_names_text(made.case_names, made.fingerprint) : std::string();
-    // An interruption ends the process as the critical section ends, with its own word.
-    const auto failed = [&](const std::string& name, const OutputReplacement& output) {
-      if (!output.interrupted()) err << cannot_write(name, output.problem()) << '\n';
-      return MakerOutcome::refused;
-    };
-    if (!command_file.prepare(made.text)) return failed(options.output, command_file);
-    if (with_names && !names_file.prepare(names_text)) return failed(side_file, names_file);
-    if (with_names && !names_file.commit()) return failed(side_file, names_file);
-    if (!command_file.commit()) return failed(options.output, command_file);
-  }
-  if (options.cases.empty()) {
-    if (std::error_code error; std::filesystem::exists(std::filesystem::path(side_file), error)) {
-      report(err, Place{side_file}, Severity::warning,
-             "case names left from an earlier command file; remove the file, or runs of " + options.output +
-                 " may name their cases from it");
-    }
-  }
-  return MakerOutcome::made;
+  return write_made_command_file(options, made, side_records(made), out, err);
 }
 
 }  // namespace morvit

@@ -1,16 +1,19 @@
 #include "exchange/output/exchange_listener.h"
 
 #include <iterator>
+#include <sstream>
 #include <utility>
 
+#include "driver/diagnostics.h"
+#include "driver/run_driver.h"
 #include "exchange/case_names.h"
 #include "exchange/output/cases_csv.h"
-#include "driver/diagnostics.h"
 #include "exchange/output/html_page.h"
 #include "exchange/output/row_assessment.h"
 #include "exchange/output_file.h"
 #include "exchange/output/output_names.h"
 #include "exchange/output/table_csv.h"
+#include "recordio/character_cut.h"
 
 namespace morvit {
 
@@ -81,9 +84,21 @@ void ExchangeListener::row(const TableRow& row) {
 }
 
 void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
+  // Standard input has no side file.
+  if (options_.command_file == standard_input_name) return;
   const std::string file = case_names_file(options_.command_file);
-  std::optional<CaseNames> names = read_case_names(file);
-  if (!names || !record_.reached_table) return;
+  std::string refused;
+  std::optional<CaseNames> names = read_case_names(file, &refused);
+  if (!refused.empty()) {
+    diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+                        refused + "; it cannot be the side file of this command file and is passed over");
+  }
+  if (!names) return;
+  if (const std::optional<platform::FileIdentity> source = recorded_source(*names)) files_in_use_.source(*source);
+  // A side file made without case names names nothing, whatever its count.
+  bool any_name = false;
+  for (const std::string& name : names->names) any_name = any_name || !name.empty();
+  if (!any_name || !record_.reached_table) return;
   if (names->names.size() != static_cast<std::size_t>(record_.case_count)) {
     diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
                         std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
@@ -110,12 +125,31 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
 void ExchangeListener::take_listed_names(Diagnostics& diagnostics) {
   if (options_.names.empty()) return;
   const int listed = take_names_from_list(options_.names, record_.names);
+  // Each name within the room a factor's name has in its comment line, as names read from
+  // the comments are.
+  for (int j = 0; j < listed && j < max_factors; ++j) {
+    std::string& name = record_.names.factors[static_cast<std::size_t>(j)];
+    if (name.size() <= max_factor_name_bytes) continue;
+    diagnostics.warning(WarningKind::names_not_fitting, Place{},
+                        "--names: the name of factor " + std::string(1, factor_letter(j + 1)) + " has " +
+                            std::to_string(name.size()) + " bytes; it is cut to at most " +
+                            std::to_string(max_factor_name_bytes) + ", as in a comment line");
+    name = std::string(cut_at_character(name, max_factor_name_bytes));
+  }
   if (record_.reached_table && listed != record_.factor_count) {
     diagnostics.warning(WarningKind::names_not_fitting, Place{},
                         "--names lists " + std::to_string(listed) + " names for " +
                             std::to_string(record_.factor_count) + " factors");
   }
 }
+
+std::vector<std::string> ExchangeListener::shown_outputs() const {
+  std::vector<std::string> shown;
+  for (const NamedOutput& output : options_.outputs()) shown.push_back(std::string(output.option) + " " + output.name);
+  return shown;
+}
+
+void ExchangeListener::stopped(std::string_view why) { report_not_written(err_, Place{}, why, shown_outputs()); }
 
 void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   record_.reached_table = record_.reached_table && table_written;
@@ -127,21 +161,34 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
                         "the run ended without a table (see the report); the files asked for say only that");
   }
   // A file the run turned out to need (a report it wrote, the data the command file was
-  // made from) is never written over; the other outputs still are.
-  const auto write = [&](std::string_view option, const std::string& name,
-                         void (*body)(std::ostream&, const RunRecord&)) {
-    if (name.empty()) return;
-    if (const std::string clash = files_in_use_.clash(name); !clash.empty()) {
+  // made from) is never written over; the outputs are then written none of them, as they
+  // are written all of them or none.
+  bool clashed = false;
+  for (const NamedOutput& output : options_.outputs()) {
+    if (const std::string clash = files_in_use_.clash(output.name); !clash.empty()) {
       report(err_, Place{}, Severity::error,
-             std::string(option) + " " + name + ": this " + clash + "; it was not written; choose another file name");
-      status_ = 2;
-      return;
+             std::string(output.option) + " " + output.name + ": this " + clash + "; choose another file name");
+      clashed = true;
     }
-    if (!write_file(name, [&](std::ostream& out) { body(out, record_); }, err_)) status_ = 2;
+  }
+  if (clashed) {
+    report_not_written(err_, Place{}, "an output would take the place of a file the run needs", shown_outputs());
+    status_ = 2;
+    return;
+  }
+  const auto text = [&](void (*body)(std::ostream&, const RunRecord&)) {
+    std::ostringstream out;
+    body(out, record_);
+    return std::move(out).str();
   };
-  write("--table-csv", options_.table_csv, write_table_csv);
-  write("--cases-csv", options_.cases_csv, write_cases_csv);
-  write("--html", options_.html, write_html_page);
+  std::vector<PlannedOutput> planned;
+  for (const NamedOutput& output : options_.outputs()) {
+    void (*body)(std::ostream&, const RunRecord&) = output.option == "--table-csv"   ? write_table_csv
+                                                   : output.option == "--cases-csv" ? write_cases_csv
+                                                                                    : write_html_page;
+    planned.push_back({std::string(output.option) + " " + output.name, output.name, text(body)});
+  }
+  if (!write_together(planned, err_)) status_ = 2;
 }
 
 }  // namespace morvit

@@ -26,10 +26,12 @@ struct ExchangeOptions {
 bool check_output_names(const ExchangeOptions& options, std::ostream& err);
 
 // Follows a run and, when it has reached its end, writes the outputs asked for: the table
-// CSV, the cases CSV and the HTML page. A run that ends without a table still writes them
-// (the CSV files with their header lines only, the page with a notice) with a warning, so
-// that no earlier file of the same name is taken for this run's result. The case names
-// come from the command file's side file, the column names from its comments or --names.
+// CSV, the cases CSV and the HTML page, together (every one of them or none). A run that
+// ends without a table still writes them (the CSV files with their header lines only, the
+// page with a notice) with a warning, so that no earlier file of the same name is taken for
+// this run's result; a run that stops before its end says which were not written. The case
+// names come from the command file's side file, the column names from its comments or
+// --names.
 class ExchangeListener : public RunListener, private TableObserver {
  public:
   ExchangeListener(ExchangeOptions options, std::ostream& err);
@@ -40,6 +42,8 @@ class ExchangeListener : public RunListener, private TableObserver {
   void results(const RunResults& results) override;
   TableObserver* table_observer() override { return this; }
   void finished(bool table_written, Diagnostics& diagnostics) override;
+  // Says which outputs were not written, and why.
+  void stopped(std::string_view why) override;
 
   // 0, or 2 when an output could not be written.
   int status() const { return status_; }
@@ -50,6 +54,8 @@ class ExchangeListener : public RunListener, private TableObserver {
   void row(const TableRow& row) override;
   void take_case_names(Diagnostics& diagnostics);
   void take_listed_names(Diagnostics& diagnostics);
+  // The outputs as messages name them: "--html page.html".
+  std::vector<std::string> shown_outputs() const;
 
   ExchangeOptions options_;
   std::ostream& err_;
