@@ -11,8 +11,10 @@
 #include "exchange/input/command_file_pair.h"
 #include "exchange/input/csv_reader.h"
 #include "exchange/input/csv_source.h"
+#include "exchange/input/name_list.h"
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
+#include "recordio/character_cut.h"
 #include "recordio/number_text.h"
 #include "measures/calibration.h"
 #include "system/file_paths.h"
@@ -53,7 +55,8 @@ std::string comment_text(std::string_view text) {
   return clean;
 }
 
-// The title in lines of at most 73 characters, broken at blanks where it can be.
+// The title in lines of at most 73 bytes, broken at blanks where it can be, and never
+// within a character.
 std::vector<std::string> wrapped(std::string_view text) {
   std::vector<std::string> lines;
   std::string line;
@@ -63,8 +66,9 @@ std::vector<std::string> wrapped(std::string_view text) {
     while (word.size() > comment_width) {
       if (!line.empty()) lines.push_back(std::move(line));
       line.clear();
-      lines.push_back(word.substr(0, comment_width));
-      word.erase(0, comment_width);
+      const std::size_t piece = cut_at_character(word, comment_width).size();
+      lines.emplace_back(word.substr(0, piece));
+      word.erase(0, piece);
     }
     if (!line.empty() && line.size() + 1 + word.size() > comment_width) {
       lines.push_back(std::move(line));
@@ -99,7 +103,7 @@ class Maker {
   bool read_row(const CsvRecord& record, long row);
   std::string row_words(const CsvRecord& record, long row) const;
   std::string not_a_number(const std::string& text) const;
-  std::string column_comment(const ChosenColumn& column, std::size_t position, bool& cut) const;
+  std::vector<std::string> column_comment(const ChosenColumn& column, std::size_t position, std::size_t& cut_to) const;
   std::string build_text() const;
 
   const MakerOptions& options_;
@@ -117,6 +121,7 @@ class Maker {
   std::vector<std::string> names_;
   int case_count_ = 0;
   std::vector<long> dropped_rows_;
+  int names_cut_ = 0;  // case names longer than a side file keeps
 };
 
 std::size_t Maker::find_column(const CsvRecord& header, const std::string& wanted) const {
@@ -131,9 +136,10 @@ std::size_t Maker::find_column(const CsvRecord& header, const std::string& wante
                " and " + std::to_string(found[1] + 1) + ")");
   }
   if (found.empty()) {
-    std::string list;
-    for (const CsvField& field : header) list += (list.empty() ? "" : ", ") + std::string(trimmed(field.text));
-    refuse(header.front().line, 1, "no column " + quoted_text(wanted) + " in the header; its columns are: " + list);
+    std::vector<std::string_view> columns;
+    for (const CsvField& field : header) columns.push_back(trimmed(field.text));
+    refuse(header.front().line, 1,
+           "no column " + quoted_text(wanted) + " in the header; its columns are: " + listed_names(columns));
   }
   return found[0];
 }
@@ -231,12 +237,10 @@ void Maker::check_row_length(const CsvRecord& record, const CsvRecord& header, l
   bool lacks_chosen = cases_ && cases_->index >= record.size();
   for (const ChosenColumn& column : numeric_) lacks_chosen = lacks_chosen || column.index >= record.size();
   if (!lacks_chosen) return;
-  std::string lacking;
-  for (std::size_t i = record.size(); i < header_size_ && i < record.size() + columns_named; ++i) {
-    lacking += (lacking.empty() ? "" : ", ") + std::string(trimmed(header[i].text));
-  }
+  std::vector<std::string_view> columns;
+  for (std::size_t i = record.size(); i < header_size_; ++i) columns.push_back(trimmed(header[i].text));
+  const std::string lacking = listed_names(columns, columns_named);
   const std::size_t count = header_size_ - record.size();
-  if (count > columns_named) lacking += " and " + std::to_string(count - columns_named) + " more";
   refuse(record.back().line, record.back().column,
          row_words(record, row) + " has " + std::to_string(record.size()) + (record.size() == 1 ? " field" : " fields") +
              ", the header " + std::to_string(header_size_) + ": it lacks the column" + (count == 1 ? " " : "s ") + lacking);
@@ -315,13 +319,23 @@ bool Maker::read_row(const CsvRecord& record, long row) {
   const std::size_t factor_columns = options_.factors.size() + 1;
   values_.insert(values_.end(), row_values.begin(), row_values.begin() + static_cast<std::ptrdiff_t>(factor_columns));
   if (!options_.weights.empty()) weights_.push_back(row_values.back());
-  if (cases_) names_.emplace_back(trimmed(record[cases_->index].text));
+  if (cases_) {
+    // Within what a side file keeps of a name.
+    const std::string_view name = trimmed(record[cases_->index].text);
+    const std::string_view kept = cut_at_character(name, max_case_name_bytes);
+    if (kept.size() < name.size()) ++names_cut_;
+    names_.emplace_back(kept);
+  }
   return true;
 }
 
-// The comment text that names a column: "A = DEVELOPED, CALIBRATED 400/550/900". A name too
-// long for the line is cut so that the calibration stays whole (`cut` then set).
-std::string Maker::column_comment(const ChosenColumn& column, std::size_t position, bool& cut) const {
+// The comment texts that name a column: "A = DEVELOPED, CALIBRATED 400/550/900". When the
+// name and the thresholds do not fit on one line, the name stands alone and the thresholds
+// follow, each on a line of its own, so that they are always whole. A name too long for its
+// own line is cut where a character ends (`cut_to` then says to how many bytes at most; 0 when
+// it is whole).
+std::vector<std::string> Maker::column_comment(const ChosenColumn& column, std::size_t position,
+                                               std::size_t& cut_to) const {
   const auto with_name = [&](std::string_view name) {
     if (column.role == "--outcome") return outcome_comment(name);
     if (column.role == "--factors") return factor_comment(static_cast<int>(position), name);
@@ -330,19 +344,23 @@ std::string Maker::column_comment(const ChosenColumn& column, std::size_t positi
   };
   const std::string suffix = column.calibration ? calibration_words(*column.calibration) : std::string();
   const std::string name = comment_text(column.shown());
-  const std::size_t room = comment_width - std::min(comment_width, with_name("").size() + suffix.size());
-  cut = name.size() > room;
-  if (!cut) return with_name(name) + suffix;
-  if (room == 0) return with_name(name).substr(0, comment_width);  // thresholds of many digits
-  return with_name(name.substr(0, room)) + suffix;
+  cut_to = 0;
+  if (with_name(name).size() + suffix.size() <= comment_width) return {with_name(name) + suffix};
+  const std::size_t room = comment_width - std::min(comment_width, with_name("").size());
+  if (name.size() > room) cut_to = room;
+  std::vector<std::string> lines = {with_name(cut_at_character(name, room))};
+  if (column.calibration) {
+    const std::string key = column.role == "--outcome" ? "OUTCOME" : std::string(1, factor_letter(static_cast<int>(position)));
+    for (std::string& line : calibration_lines(key, *column.calibration)) lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 std::string Maker::build_text() const {
   std::string text;
   const auto comment = [&](std::string_view line) {
-    std::string clean = comment_text(line);
-    if (clean.size() > comment_width) clean.resize(comment_width);
-    text += "COM    " + clean + "\n";
+    const std::string clean = comment_text(line);
+    text += "COM    " + std::string(cut_at_character(clean, comment_width)) + "\n";
   };
   for (const std::string& line : wrapped(options_.title)) comment(line);
   const std::string source = base_name(file_);
@@ -351,9 +369,11 @@ std::string Maker::build_text() const {
     origin += "; " + with_thousands(static_cast<long>(dropped_rows_.size())) + " WITH A MISSING VALUE LEFT OUT";
   }
   comment(origin + ")");
-  bool cut = false;
-  for (std::size_t j = 0; j < numeric_.size(); ++j) comment(column_comment(numeric_[j], j, cut));
-  if (cases_) comment(column_comment(*cases_, 0, cut));
+  std::size_t cut_to = 0;
+  for (std::size_t j = 0; j < numeric_.size(); ++j) {
+    for (const std::string& line : column_comment(numeric_[j], j, cut_to)) comment(line);
+  }
+  if (cases_) comment(column_comment(*cases_, 0, cut_to).front());
   // Each value from the first column of its field: MER reads columns 8 to 80, DAM 6 to 78.
   if (options_.mer) text += "MER    " + number_text(*options_.mer) + "\n";
   if (options_.dam) text += "DAM  " + number_text(*options_.dam) + "\n";
@@ -412,6 +432,11 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
                    (dropped_rows_.size() == 1 ? "" : "s") + " with a missing value left out (row" +
                    (dropped_rows_.size() == 1 ? " " : "s ") + rows + "); " + with_thousands(case_count_) + " remain");
   }
+  if (names_cut_ > 0) {
+    warn(0, 0, with_thousands(names_cut_) + (names_cut_ == 1 ? " case name is" : " case names are") +
+                   " longer than the " + std::to_string(max_case_name_bytes) +
+                   " bytes the side file keeps of a name, and cut there, where a character ends");
+  }
   if (case_count_ == 0) {
     refuse(0, 0, dropped_rows_.empty() ? "no case: the file has no rows after the header"
                                        : "no case left: every row has a missing value");
@@ -420,11 +445,11 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   for (std::size_t j = 0; j < numeric_.size(); ++j) named[j] = &numeric_[j];
   if (cases_) named.push_back(&*cases_);
   for (std::size_t j = 0; j < named.size(); ++j) {
-    bool cut = false;
-    column_comment(*named[j], j, cut);
-    if (cut) {
-      warn(0, 0, "the column name " + quoted_text(named[j]->name) + " is too long for its comment line" +
-                     (named[j]->calibration ? " with the calibration" : "") + " and is cut there");
+    std::size_t cut_to = 0;
+    column_comment(*named[j], j, cut_to);
+    if (cut_to > 0) {
+      warn(0, 0, "the column name " + quoted_text(named[j]->name) + " is too long for its comment line (" +
+                     std::to_string(cut_to) + " bytes) and is cut there, where a character ends");
     }
   }
 

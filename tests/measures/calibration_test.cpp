@@ -41,6 +41,11 @@ TEST(Calibration, DirectMethodAgreesWithTheFormulaOnBothSidesOfEveryThreshold) {
       {"decreasing, far beyond exclusion", 400, {15, 9.5, 5}, 3.1280620156019908e-93},
       {"decreasing, fractional thresholds", 0.45, {0.9, 0.5, 0.2}, 0.6224593312018546},
       {"decreasing, fractional, beyond inclusion", -0.3, {0.9, 0.5, 0.2}, 0.9996646498695335},
+      // Thresholds near the largest double, whose differences (or 3 times them) pass it.
+      {"a span beyond the largest double", 0, {-1.5e308, -1e308, 1e308}, 0.8175744761936437},
+      {"three times the distance beyond it, inclusion side", 1e308, {-1.797e308, 0, 1.797e308}, 0.8415023556355206},
+      {"three times the distance beyond it, exclusion side", -1e308, {-1.797e308, 0, 1.797e308}, 0.15849764436447938},
+      {"decreasing, near the largest double", 1.79e308, {1.797e308, 0, -1.797e308}, 0.04795661508153567},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(strictly_monotone(c.thresholds)) << c.what;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -163,6 +164,9 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
       {"two CSV files", good, {"--outcome", "y", "--factors", "a", "--", "nothing.csv"}, "morvit: more than one CSV file named: data.csv and nothing.csv"},
       {"no --factors", good, {"--outcome", "y"}, "morvit: --make-command-file needs --factors NAME,...\nUsage: morvit"},
       {"a bad number for --mer", good, {"--outcome", "y", "--factors", "a", "--mer", "0,1"}, "morvit: --mer needs a number, not \"0,1\""},
+      {"a --mer the report cannot show", good, {"--outcome", "y", "--factors", "a", "--mer", "1e300"}, "morvit: --mer needs a measurement error factor from 0 to 999.999999, not 1e+300\nUsage: morvit"},
+      {"a negative --mer", good, {"--outcome", "y", "--factors", "a", "--mer=-1"}, "morvit: --mer needs a measurement error factor from 0 to 999.999999, not -1"},
+      {"a --dam that leaves no interval", good, {"--outcome", "y", "--factors", "a", "--dam", "0.5"}, "morvit: --dam needs a damping factor from 0 to below 0.5, not 0.5"},
       {"a decimal comma between tabs",
        "y\ta\n0,92\t0.5\n",
        {"--outcome", "y", "--factors", "a"},
@@ -251,6 +255,29 @@ TEST(CommandFileMaker, NegatedSetsGiveTheReportOfHandWrittenComplements) {
   ASSERT_EQ(run_morvit(dir, {"made.cmd"}).status, 0);
   EXPECT_EQ(report_lines(dir.read("morvit.out")), expected);
   EXPECT_GT(expected.size(), 40U);
+}
+
+// Beside a -o file the side file is always written, with empty names without --cases: it
+// records the identity of the CSV file (volume and index), which no output of a run of the
+// command file may then take the place of; a run takes no names from it and says nothing.
+TEST(CommandFileMaker, AlwaysWritesTheSideFileWithTheSourceRecord) {
+  WorkDir dir;
+  dir.write("data.csv", "y,a\n0.5,0.25\n0.1,0.75\n");
+  const auto made = run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "y", "--factors", "a", "-o", "r.cmd"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.err, "");
+  struct stat data {};
+  ASSERT_EQ(::stat((dir.path() / "data.csv").c_str(), &data), 0);
+  const std::string side = dir.read("r.cmd.cases");
+  const std::string source = "#MORVIT SOURCE " + std::to_string(data.st_dev) + " " + std::to_string(data.st_ino) + "\n";
+  EXPECT_TRUE(side.starts_with("#MORVIT CASES 2 ")) << side;
+  EXPECT_TRUE(side.ends_with("\n" + source + "\n\n")) << side;
+  const auto run = run_morvit(dir, {"--cases-csv", "c.csv", "r.cmd"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(dir.read("c.csv").ends_with("\n2,,1,0.1,"
+                                          "-1.2815515655446008,0.75,0.6744897501960817\n"))
+      << dir.read("c.csv");
 }
 
 // "-" is the CSV text on standard input, not an option.
