@@ -1,10 +1,11 @@
 #include "analysis/partition_sweep.h"
 
+#include "analysis/block_membership.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 // How the sums of all 847 factors and combinations of ten factors are formed in one pass.
 //
@@ -24,30 +25,25 @@
 //
 // From three factors on, a membership is the minimum rounded to single precision. The
 // rounding is monotonic, so the rounded minimum is the minimum of the rounded values: the
-// pairs store their memberships rounded, the factor columns are rounded once per block,
+// pairs store their memberships rounded, the factor columns are rounded once per tile,
 // and the larger combinations never convert. (Where rounding makes two values equal, the
 // minimum may pick the other one, which rounded to the same value; only a +0 picked for
 // a -0 differs, and the sign of a zero membership changes neither a comparison nor a
 // squared difference.)
 //
-// The cases are taken in blocks whose memberships of every size stay in the caches. A
+// The cases are taken in tiles whose memberships of every size stay in the caches. A
 // group keeps its four combinations' sums in registers while it runs over the cases of
-// a block, and in `group_sums` from one block to the next, so every sum still takes the
+// a tile, and in `group_sums` from one tile to the next, so every sum still takes the
 // cases one at a time in case order. The above/below split is branch-free: a masked-out
 // lane adds +0.0, which leaves a sum unchanged (these sums start at +0.0 and can never
 // become -0.0). `min` keeps the prefix's value unless z_f is strictly smaller, as the
 // running minimum over the factors in increasing order does.
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MORVIT_SWEEP_AVX2 1
-#else
-#define MORVIT_SWEEP_AVX2 0
-#endif
 
 namespace morvit {
 namespace {
 
-constexpr int block_cases = 64;
+constexpr int tile_cases = 64;
 constexpr int group_lanes = 4;
 
 constexpr int groups_of(int count) { return (count + group_lanes - 1) / group_lanes; }
@@ -56,7 +52,7 @@ constexpr int groups_of(int count) { return (count + group_lanes - 1) / group_la
 // plus room for the lanes that the last group of a run writes beyond it, rounded up to
 // an odd number of four-double vectors. The rows then start on vector boundaries (the
 // prefix loads are aligned), and consecutive rows fall into different cache sets (a
-// stride of a power of two would crowd a whole block's rows into two of them).
+// stride of a power of two would crowd a whole tile's rows into two of them).
 constexpr int row_length(int size) {
   const int vectors = (binomial(max_factors, size) + group_lanes + group_lanes - 1) / group_lanes;
   return group_lanes * (vectors % 2 == 1 ? vectors : vectors + 1);
@@ -81,18 +77,18 @@ struct GroupSums {
   alignas(32) double weight_below[group_lanes];
 };
 
-// Memberships of one block, size by size; each case's row is followed by the next case's.
+// Memberships of one tile of cases, size by size; each case's row is followed by the next case's.
 // Sizes 2 to 5 are held rounded to single precision (as doubles); size 6 is not stored.
-struct alignas(64) BlockRows {
-  std::array<double, block_cases * row_length(1)> size1;
-  std::array<double, block_cases * row_length(2)> size2;
-  std::array<double, block_cases * row_length(3)> size3;
-  std::array<double, block_cases * row_length(4)> size4;
-  std::array<double, block_cases * row_length(5)> size5;
+struct alignas(64) TileRows {
+  std::array<double, tile_cases * row_length(1)> size1;
+  std::array<double, tile_cases * row_length(2)> size2;
+  std::array<double, tile_cases * row_length(3)> size3;
+  std::array<double, tile_cases * row_length(4)> size4;
+  std::array<double, tile_cases * row_length(5)> size5;
   // The values that every group reads for a case, each repeated across four lanes so
   // that a vector of it is a plain load: the outcome, the weight, and each factor's
   // z-score as it is (for the pairs) and rounded (for the larger combinations).
-  using Spread = std::array<double, block_cases * group_lanes>;
+  using Spread = std::array<double, tile_cases * group_lanes>;
   Spread outcome;
   Spread weight;
   std::array<Spread, max_factors> z;
@@ -111,24 +107,8 @@ struct alignas(64) BlockRows {
 };
 
 struct Workspace {
-  BlockRows rows;
+  TileRows rows;
   std::array<GroupSums, total_groups()> group_sums;
-};
-
-// The vectors of the two compiled variants of the sweep (see sweep_all). No function
-// takes or returns a vector by value: the variants do not share a calling convention.
-struct TwoLanes {
-  static constexpr int width = 2;
-  using Vec = double __attribute__((vector_size(16)));
-  using Mask = std::int64_t __attribute__((vector_size(16)));
-  using Floats = float __attribute__((vector_size(8)));
-};
-
-struct FourLanes {
-  static constexpr int width = 4;
-  using Vec = double __attribute__((vector_size(32)));
-  using Mask = std::int64_t __attribute__((vector_size(32)));
-  using Floats = float __attribute__((vector_size(16)));
 };
 
 enum class Membership {
@@ -137,7 +117,7 @@ enum class Membership {
   rounded,  // min(prefix, z_f) of values already rounded
 };
 
-// One group of four combinations over the cases of a block. `prefix` points at the
+// One group of four combinations over the cases of a tile. `prefix` points at the
 // group's first prefix membership of case 0, `last` at the spread z_f; `out`, if not
 // null, receives the group's memberships for the next size. A vector holds two or four
 // of the group's lanes; with two, the cases are run through once for each half.
@@ -148,33 +128,31 @@ template <class Lanes, Membership kind>
   using Vec = typename Lanes::Vec;
   using Mask = typename Lanes::Mask;
   constexpr int width = Lanes::width;
-  // Vectors move through memcpy: neither the rows nor the lanes of a half are aligned.
+  // Neither the rows nor the lanes of a half are aligned: vectors move through load and store.
   for (int lane = 0; lane < group_lanes; lane += width) {
     Vec ssd_above, weight_above, ssd_below, weight_below;
-    std::memcpy(&ssd_above, group.ssd_above + lane, sizeof(Vec));
-    std::memcpy(&weight_above, group.weight_above + lane, sizeof(Vec));
-    std::memcpy(&ssd_below, group.ssd_below + lane, sizeof(Vec));
-    std::memcpy(&weight_below, group.weight_below + lane, sizeof(Vec));
+    load(ssd_above, group.ssd_above + lane);
+    load(weight_above, group.weight_above + lane);
+    load(ssd_below, group.ssd_below + lane);
+    load(weight_below, group.weight_below + lane);
 
     for (int i = 0; i < cases; ++i) {
       Vec y, w, m;
-      std::memcpy(&y, outcome + i * group_lanes, sizeof y);
-      std::memcpy(&w, weight + i * group_lanes, sizeof w);
-      std::memcpy(&m, prefix + static_cast<std::size_t>(i) * prefix_stride + lane, sizeof m);
+      load(y, outcome + i * group_lanes);
+      load(w, weight + i * group_lanes);
+      load(m, prefix + static_cast<std::size_t>(i) * prefix_stride + lane);
       if constexpr (kind != Membership::single) {
         Vec z;
-        std::memcpy(&z, last + i * group_lanes, sizeof z);
-        m = z < m ? z : m;
+        load(z, last + i * group_lanes);
+        keep_smaller(m, z);
         if (out != nullptr) {
           Vec stored = m;
-          if constexpr (kind == Membership::pair) {
-            stored = __builtin_convertvector(__builtin_convertvector(m, typename Lanes::Floats), Vec);
-          }
-          std::memcpy(out + static_cast<std::size_t>(i) * out_stride + lane, &stored, sizeof stored);
+          if constexpr (kind == Membership::pair) round_to_single<Lanes>(stored);
+          store(out + static_cast<std::size_t>(i) * out_stride + lane, stored);
         }
       }
-      const Mask above = y > m;
-      const Mask below = y < m;
+      Mask above, below;
+      diagonal_sides(y, m, above, below);
       const Vec d = y - m;
       const Mask contribution = reinterpret_cast<Mask>(d * d * w);
       const Mask w_bits = reinterpret_cast<Mask>(w);
@@ -184,22 +162,22 @@ template <class Lanes, Membership kind>
       weight_below += reinterpret_cast<Vec>(w_bits & below);
     }
 
-    std::memcpy(group.ssd_above + lane, &ssd_above, sizeof(Vec));
-    std::memcpy(group.weight_above + lane, &weight_above, sizeof(Vec));
-    std::memcpy(group.ssd_below + lane, &ssd_below, sizeof(Vec));
-    std::memcpy(group.weight_below + lane, &weight_below, sizeof(Vec));
+    store(group.ssd_above + lane, ssd_above);
+    store(group.weight_above + lane, weight_above);
+    store(group.ssd_below + lane, ssd_below);
+    store(group.weight_below + lane, weight_below);
   }
 }
 
 // All groups over the cases [first, first + cases).
 template <class Lanes>
-[[gnu::always_inline]] inline void sweep_block(Workspace& work, const FitInputs& inputs, int first, int cases) {
+[[gnu::always_inline]] inline void sweep_tile(Workspace& work, const FitInputs& inputs, int first, int cases) {
   const int factor_count = inputs.factor_count;
   const int largest_size = std::min(factor_count, max_combination_size);
-  BlockRows& rows = work.rows;
+  TileRows& rows = work.rows;
   auto spread = [cases](double* out, const double* values, bool rounded) {
     for (int i = 0; i < cases; ++i) {
-      const double v = rounded ? static_cast<double>(static_cast<float>(values[i])) : values[i];
+      const double v = rounded ? to_single(values[i]) : values[i];
       for (int lane = 0; lane < group_lanes; ++lane) out[i * group_lanes + lane] = v;
     }
   };
@@ -214,7 +192,7 @@ template <class Lanes>
     const double* const column = inputs.z[static_cast<std::size_t>(f) + 1] + first;
     for (int i = 0; i < cases; ++i) singles[i * row_length(1) + f] = column[i];
     spread(rows.z[static_cast<std::size_t>(f)].data(), column, false);
-    if (factor_count >= 3) spread(rows.rounded_z[static_cast<std::size_t>(f)].data(), column, true);
+    if (rounded_to_single(largest_size)) spread(rows.rounded_z[static_cast<std::size_t>(f)].data(), column, true);
   }
   GroupSums* group = work.group_sums.data();
   for (int q = 0; q < factor_count; q += group_lanes) {
@@ -245,42 +223,20 @@ template <class Lanes>
   }
 }
 
-// The sweep over all blocks, compiled for the baseline (two lanes per vector: SSE2 on
-// x86-64, NEON on arm64, whatever the compiler makes of them elsewhere) and on x86-64 also
-// for AVX2 (four), chosen at run time. Both perform the same IEEE operations in the same
-// order on every lane, and no fused multiply-add, so they give the same bits.
-void sweep_all(Workspace& work, const FitInputs& inputs) {
-  for (int first = 0; first < inputs.case_count; first += block_cases) {
-    sweep_block<TwoLanes>(work, inputs, first, std::min(block_cases, inputs.case_count - first));
-  }
-}
-
-#if MORVIT_SWEEP_AVX2
-__attribute__((target("avx2"))) void sweep_all_avx2(Workspace& work, const FitInputs& inputs) {
-  for (int first = 0; first < inputs.case_count; first += block_cases) {
-    sweep_block<FourLanes>(work, inputs, first, std::min(block_cases, inputs.case_count - first));
-  }
-}
-#endif
-
 }  // namespace
 
-void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, SweepCode code) {
-  // Fixed storage, about 420 KB: the block's memberships and the running sums. Values
+void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, VectorCode code) {
+  // Fixed storage, about 420 KB: the tile's memberships and the running sums. Values
   // left in the rows by an earlier call reach only lanes whose sums are never read.
   static Workspace work;
   work.group_sums.fill(GroupSums{});
 
-#if MORVIT_SWEEP_AVX2
-  if (code == SweepCode::best_supported && __builtin_cpu_supports("avx2")) {
-    sweep_all_avx2(work, inputs);
-  } else {
-    sweep_all(work, inputs);
-  }
-#else
-  (void)code;
-  sweep_all(work, inputs);
-#endif
+  // The sweep over all tiles of cases, in the vector lanes chosen (vector_lanes.h).
+  with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
+    for (int first = 0; first < inputs.case_count; first += tile_cases) {
+      sweep_tile<Lanes>(work, inputs, first, std::min(tile_cases, inputs.case_count - first));
+    }
+  });
 
   // From the groups (colex order) to the table's order (lexicographic ranks).
   auto copy_out = [&](int group, int lane, PartitionSums& out) {
@@ -328,10 +284,8 @@ void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, S
 }
 
 const char* sweep_variant_name() {
-#if MORVIT_SWEEP_AVX2
-  if (__builtin_cpu_supports("avx2")) return "AVX2, four combinations a vector";
-#endif
-  return "two-lane vectors, two combinations a vector";
+  return four_lanes_run(VectorCode::best_supported) ? "AVX2, four combinations a vector"
+                                                    : "two-lane vectors, two combinations a vector";
 }
 
 }  // namespace morvit

@@ -138,14 +138,14 @@ void report_unrecognised(RunContext& run, const CommandLine& line, const std::st
     run.diagnostics.error(line.at(1), "an empty line: every line outside the data must hold a command");
   } else {
     // Numbers right after a data matrix: its DAT counts fall short of the data lines.
-    const RunContext::DataBlock& block = run.last_data_block;
+    const RunContext::DataMatrixRead& matrix = run.last_data_matrix;
     const std::size_t first = text.find_first_not_of(' ');
     const bool numbers = std::string_view("0123456789+-.").find(text[first]) != std::string_view::npos;
     const std::string hint =
-        numbers && block.last_line != 0 && line.number == block.last_line + 1
-            ? "; this line holds numbers right after the data of DAT on line " + std::to_string(block.dat_line) +
-                  ", which asks for " + std::to_string(block.cases) + " cases of " +
-                  std::to_string(block.values_per_case) + " values: are there more cases than DAT says?"
+        numbers && matrix.last_line != 0 && line.number == matrix.last_line + 1
+            ? "; this line holds numbers right after the data of DAT on line " + std::to_string(matrix.dat_line) +
+                  ", which asks for " + std::to_string(matrix.cases) + " cases of " +
+                  std::to_string(matrix.values_per_case) + " values: are there more cases than DAT says?"
             : std::string();
     run.diagnostics.error(line.at(1), "unrecognised command " + quoted_text(line.text.substr(0, 3)) +
                                           ": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN" + hint);
@@ -253,7 +253,7 @@ LoopEnd run_command_loop(RunContext& run) {
         return LoopEnd::stopped;
       }
       if (settings.case_count <= 0) {
-        run.diagnostics.warning(WarningKind::empty_data_block, line.at(1),
+        run.diagnostics.warning(WarningKind::empty_data_matrix, line.at(1),
                                 "DAT with no cases: no data are read, and the line after it is skipped");
       }
       if (const ReadStatus status = load_data_matrix(run); status != ReadStatus::ok) return as_loop_end(status);

@@ -15,8 +15,8 @@
 namespace morvit {
 namespace {
 
-// What a value of a data block is, for messages: "case 3, factor B (DAT on line 2)".
-std::string value_name(std::string_view block, std::uint64_t block_line, int case_index, int column) {
+// What a value of a data matrix or of the weights is, for messages: "case 3, factor B (DAT on line 2)".
+std::string value_name(std::string_view command, std::uint64_t command_line, int case_index, int column) {
   std::string name = "case " + std::to_string(case_index + 1);
   if (column == 0) {
     name += ", outcome";
@@ -24,17 +24,17 @@ std::string value_name(std::string_view block, std::uint64_t block_line, int cas
     name += ", factor ";
     name += factor_letter(column);
   }
-  return name + " (" + std::string(block) + " on line " + std::to_string(block_line) + ")";
+  return name + " (" + std::string(command) + " on line " + std::to_string(command_line) + ")";
 }
 
 // A membership below 0 or above 1 is taken as the nearer damping bound.
-void warn_outside_unit(RunContext& run, FilePosition where, double value, std::uint64_t block_line, int case_index,
+void warn_outside_unit(RunContext& run, FilePosition where, double value, std::uint64_t command_line, int case_index,
                        int column) {
   const double lo = run.settings.damping_factor;
   const double hi = 1.0 - run.settings.damping_factor;
   run.diagnostics.warning(WarningKind::membership_outside_unit, where,
                           "the membership " + number_text(value) + " of " +
-                              value_name("DAT", block_line, case_index, column) +
+                              value_name("DAT", command_line, case_index, column) +
                               " is outside 0..1; it is taken as " + setting_text(value < 0.0 ? lo : hi) +
                               " (the damping bounds are " + setting_text(lo) + " and " + setting_text(hi) + ")");
 }
@@ -48,11 +48,11 @@ void warn_decimal_comma(RunContext& run, FilePosition where, double value, const
 
 // A value of a data matrix that looks wrong: outside 0..1, or the first half of a decimal comma.
 [[gnu::noinline]] void warn_about_value(RunContext& run, const FreeFormReader& reader, double value,
-                                        std::uint64_t block_line, int case_index, int column) {
+                                        std::uint64_t command_line, int case_index, int column) {
   if (reader.before_decimal_comma()) {
-    warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", block_line, case_index, column));
+    warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", command_line, case_index, column));
   }
-  if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, block_line, case_index, column);
+  if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, command_line, case_index, column);
 }
 
 // How many values the lines of a data matrix hold, so that a message can name the line
@@ -112,11 +112,11 @@ class LineTally {
   bool settled_ = false;
 };
 
-// Tells why a data block could not be read whole, where it happened.
-void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStatus status, std::string_view block,
-                         std::uint64_t block_line, int case_index, int column, std::int64_t values_read,
+// Tells why a data matrix or the weights could not be read whole, where it happened.
+void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStatus status, std::string_view command,
+                         std::uint64_t command_line, int case_index, int column, std::int64_t values_read,
                          std::int64_t values, const std::string& counts_words = {}) {
-  const std::string name = value_name(block, block_line, case_index, column);
+  const std::string name = value_name(command, command_line, case_index, column);
   if (status == ReadStatus::end_of_file) {
     run.diagnostics.error(run.command.position_of(run.command.cursor()),
                           "the command file ends inside the data: " + std::to_string(values_read) + " of " +
@@ -124,11 +124,11 @@ void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStat
   } else if (run.command.failed()) {
     run.diagnostics.error(reader.field_position(), "the command file could not be read further, at " + name);
   } else {
-    // A command where a value was expected: the block holds fewer values than its counts ask for.
+    // A command where a value was expected: the data hold fewer values than the counts ask for.
     const bool command_instead = reader.field_position().column == 1 && reader.failed_text().size() >= 3;
     run.diagnostics.error(reader.field_position(),
                           "cannot read " + quoted_text(reader.failed_text()) + " as a number, for " + name +
-                              (command_instead ? "; the data hold fewer values than " + std::string(block) +
+                              (command_instead ? "; the data hold fewer values than " + std::string(command) +
                                                      " asks for" + counts_words
                                                : ""));
   }
@@ -140,7 +140,7 @@ ReadStatus read_data_matrix(RunContext& run) {
   const int cases = run.settings.case_count;
   const int columns = run.settings.factor_count + 1;
   const std::int64_t values = cases > 0 && columns > 0 ? std::int64_t{cases} * columns : 0;
-  const std::uint64_t block_line = run.command.command_line_number();
+  const std::uint64_t command_line = run.command.command_line_number();
   DataMatrix& data = run.data;
 
   FreeFormReader reader(run.command);
@@ -152,9 +152,9 @@ ReadStatus read_data_matrix(RunContext& run) {
     double value = 0.0;
     if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) {
       lines.end_line();
-      const std::string counts = ": DAT on line " + std::to_string(block_line) + " asks for " + std::to_string(cases) +
+      const std::string counts = ": DAT on line " + std::to_string(command_line) + " asks for " + std::to_string(cases) +
                                  " cases of " + std::to_string(columns) + " values" + lines.odd_line_words();
-      report_unread_value(run, reader, status, "DAT", block_line, case_index, column, k, values, counts);
+      report_unread_value(run, reader, status, "DAT", command_line, case_index, column, k, values, counts);
       return status;
     }
     lines.count(reader.field_position().line);
@@ -162,7 +162,7 @@ ReadStatus read_data_matrix(RunContext& run) {
     if (item == FreeFormReader::Item::number) {
       data.x(case_index, column) = value;
       if (!(value >= 0.0 && value <= 1.0) || reader.before_decimal_comma()) [[unlikely]] {
-        warn_about_value(run, reader, value, block_line, case_index, column);
+        warn_about_value(run, reader, value, command_line, case_index, column);
       }
     }
     if (++column == columns) {
@@ -170,7 +170,7 @@ ReadStatus read_data_matrix(RunContext& run) {
       ++case_index;
     }
   }
-  run.last_data_block = {block_line, cases, columns, lines.last_line()};
+  run.last_data_matrix = {command_line, cases, columns, lines.last_line()};
   return reader.finish();
 }
 
@@ -193,13 +193,13 @@ ReadStatus load_data_matrix(RunContext& run) {
 
 ReadStatus load_weights(RunContext& run) {
   const int cases = run.settings.case_count > 0 ? run.settings.case_count : 0;
-  const std::uint64_t block_line = run.command.command_line_number();
+  const std::uint64_t command_line = run.command.command_line_number();
   FreeFormReader reader(run.command);
   for (int i = 0; i < cases; ++i) {
     FreeFormReader::Item item{};
     double value = 0.0;
     if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) {
-      report_unread_value(run, reader, status, "WEI", block_line, i, -1, i, cases);
+      report_unread_value(run, reader, status, "WEI", command_line, i, -1, i, cases);
       return status;
     }
     if (item == FreeFormReader::Item::quit) break;
@@ -207,7 +207,7 @@ ReadStatus load_weights(RunContext& run) {
       run.data.wght(i) = value;
       if (value < 0.0) {
         run.diagnostics.warning(WarningKind::negative_weight, reader.field_position(),
-                                "the weight " + number_text(value) + " of " + value_name("WEI", block_line, i, -1) +
+                                "the weight " + number_text(value) + " of " + value_name("WEI", command_line, i, -1) +
                                     " is negative; it is used as written");
       }
     }

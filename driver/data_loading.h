@@ -5,10 +5,10 @@
 
 namespace morvit {
 
-// Reads the membership scores of a DAT block (case by case: the outcome, then each
+// Reads the membership scores of a data matrix after DAT (case by case: the outcome, then each
 // factor), sets every weight to 1 and builds the z-scores of the scores, each confined
 // to the interval from the damping factor to 1 minus it before its normal quantile is
-// taken. Returns end_of_file or read_failed when the block cannot be read whole.
+// taken. Returns end_of_file or read_failed when the matrix cannot be read whole.
 ReadStatus load_data_matrix(RunContext& run);
 
 // The two halves of load_data_matrix: reading the scores into x (ending the read

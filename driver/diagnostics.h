@@ -39,7 +39,7 @@ enum class WarningKind {
   argument_columns,         // a MER, DAM or DAT argument outside the columns that are read
   damping_after_data,       // DAM with no DAT after it
   zero_measurement_error,   // MER 0: every F infinite
-  empty_data_block,         // DAT with no cases
+  empty_data_matrix,        // DAT with no cases
   negative_weight,          // a weight below 0
   command_file_created,     // the command file did not exist and was created empty
   comment_before_column_8,  // COM text that starts before column 8 and is not echoed whole
@@ -51,7 +51,7 @@ inline constexpr std::size_t warning_kinds = 12;
 
 // The located messages of a run on standard error, in the form that editors and build tools
 // recognise: "morvit: FILE:LINE:COLUMN: error: WHAT" (and "warning:"). The report itself
-// never changes for them: its error blocks are written as before, and its warning count
+// never changes for them: its ++ERROR messages are written as before, and its warning count
 // stays 0.
 class Diagnostics {
  public:

@@ -7,12 +7,12 @@
 
 namespace morvit {
 
-// Writes one message block to the report: a line " ++ERROR", each message as a free-form
+// Writes one ++ERROR message to the report: a line " ++ERROR", each message as a free-form
 // text line, optionally the two-line echo of a command line, and " ++ERROR" again.
 // Adds one to the error count.
 void report_error(RunContext& run, std::initializer_list<std::string_view> messages, std::string_view echoed_line = {});
 
-// The blocks for the end of the command file before FIN and for a read that failed.
+// The ++ERROR messages for the end of the command file before FIN and for a read that failed.
 void report_end_of_file(RunContext& run);
 void report_read_error(RunContext& run);
 

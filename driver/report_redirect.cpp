@@ -49,7 +49,7 @@ bool redirect_report(RunContext& run, std::string_view name_field, std::string& 
         open_report_file(name_field, ReportPlacement::after_old_content, run.command_identity);
     if (opening.problem == ReportOpening::Problem::in_use) stop_for(opening, file_name_of(name_field));
     // A file that cannot be opened, or the command file itself (appending the report would
-    // change the commands being read), gives the read-error block.
+    // change the commands being read), gives the read-error message.
     if (opening.problem == ReportOpening::Problem::is_command_file) {
       reason = "it is the command file, which a report never writes into";
       return false;

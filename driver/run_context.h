@@ -35,12 +35,12 @@ struct RunContext {
   RunListener* listener = nullptr;
 
   // The last data matrix read whole, for messages about the lines after it.
-  struct DataBlock {
+  struct DataMatrixRead {
     std::uint64_t dat_line = 0;   // the DAT line
     int cases = 0;
     int values_per_case = 0;
     std::uint64_t last_line = 0;  // the line of its last value
-  } last_data_block;
+  } last_data_matrix;
 };
 
 }  // namespace morvit

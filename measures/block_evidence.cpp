@@ -1,24 +1,23 @@
 #include "measures/block_evidence.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
-#include "measures/block_membership.h"
+#include "analysis/block_membership.h"
+#include "analysis/vector_lanes.h"
 #include "limits/program_limits.h"
 
 // How the evidence of all blocks is gathered in one pass.
 //
 // The cases are taken in chunks. A chunk's values are first prepared for all blocks at
-// once (memberships within 0 to 1, z-scores also rounded to single precision for the
-// blocks of three factors or more, the outcome's z-score NaN for cases of weight 0 or
+// once (memberships within 0 to 1, the outcome's z-score NaN for cases of weight 0 or
 // below), and then every block walks through them while they stay in the cache. A block
 // takes four consecutive cases at a time, one in each lane of a vector, and keeps four
 // partial sums, one per lane: the interleaved sums of fit_measures.h, whose bits do not
 // depend on how wide the processor's vectors are. Which side of the diagonal a case lies
 // on is a mask, not a branch: it depends on the data and would be guessed wrong half the
 // time. A chunk is padded to whole vectors with cases of weight 0, membership 0 and an
-// outcome z-score NaN, which add +0 to every sum and count on neither side.
+// outcome z-score NaN, which add +0 to every sum and count on no side.
 
 namespace morvit {
 namespace {
@@ -27,19 +26,12 @@ constexpr int lanes = fit_sum_lanes;
 constexpr int chunk_cases = 256;
 static_assert(chunk_cases % lanes == 0);
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MORVIT_EVIDENCE_AVX2 1
-#else
-#define MORVIT_EVIDENCE_AVX2 0
-#endif
-
 // One chunk's values, each column `chunk_cases` long; the factor columns one after the
 // other (factor j from (j - 1) * chunk_cases).
 struct ChunkValues {
   explicit ChunkValues(int factors)
       : x(static_cast<std::size_t>(factors) * chunk_cases),
         z(x.size()),
-        rounded_z(x.size()),
         y(chunk_cases),
         y_low(chunk_cases),
         w(chunk_cases),
@@ -47,7 +39,6 @@ struct ChunkValues {
 
   std::vector<double> x;          // the factors' memberships within 0 to 1
   std::vector<double> z;          // their z-scores
-  std::vector<double> rounded_z;  // their z-scores rounded to single precision
   std::vector<double> y;          // the outcome's membership within 0 to 1
   std::vector<double> y_low;      // min(Y, 1 - Y)
   std::vector<double> w;          // the weights
@@ -58,7 +49,7 @@ struct ChunkValues {
 struct BlockColumns {
   int count = 0;
   const double* x[max_factors] = {};
-  const double* z[max_factors] = {};  // the rounded z-scores for three factors or more
+  const double* z[max_factors] = {};
 };
 
 // A block's running sums, lane by lane.
@@ -75,33 +66,8 @@ struct BlockLanes {
   double farthest_below[lanes] = {};
 };
 
-// The vectors of the two compiled variants of the walk: two lanes (SSE2 on x86-64, NEON
-// on arm64, whatever the compiler makes of them elsewhere), which take the four lanes of
-// the sums in two halves, and on x86-64 also four lanes (AVX2), chosen at run time. Both
-// perform the same operations on every lane and give the same bits.
-struct TwoLanes {
-  static constexpr int width = 2;
-  using Vec = double __attribute__((vector_size(16)));
-  using Mask = std::int64_t __attribute__((vector_size(16)));
-};
-
-struct FourLanes {
-  static constexpr int width = 4;
-  using Vec = double __attribute__((vector_size(32)));
-  using Mask = std::int64_t __attribute__((vector_size(32)));
-};
-
-// Vectors move through memcpy, and no function takes or returns one by value: its
-// calling convention would depend on the instructions the compiler may use.
-template <class V, class T>
-[[gnu::always_inline]] inline void load(V& v, const T* from) {
-  std::memcpy(&v, from, sizeof v);
-}
-
-template <class V, class T>
-[[gnu::always_inline]] inline void store(T* to, const V& v) {
-  std::memcpy(to, &v, sizeof v);
-}
+// The walk is compiled for two lanes a vector, which take the four lanes of the sums in
+// two halves, and for four (vector_lanes.h).
 
 // One block over the cases [0, cases) of a chunk, `cases` a multiple of the lanes, in the
 // lanes [lane, lane + width) of the sums: case i goes to lane i % 4. A count of factors
@@ -125,19 +91,17 @@ template <class Lanes, int Count>
   load(farthest_above, sums.farthest_above + lane);
   load(farthest_below, sums.farthest_below + lane);
   const Vec one = Vec{} + 1.0;
-  const bool rounded = count >= 3;
+  const bool rounded = rounded_to_single(count);
   for (int i = lane; i < cases; i += lanes) {
-    // The running minima keep the earlier value unless a later one is strictly smaller,
-    // as block_membership does. Rounding is monotonic, so the smallest rounded z-score is
-    // the rounded smallest one.
+    // The block's membership as read and in z-scores (block_membership.h).
     Vec x, z, next_x, next_z, y, y_low, w, y_z;
     load(x, b.x[0] + i);
     load(z, b.z[0] + i);
     for (int k = 1; k < count; ++k) {
       load(next_x, b.x[k] + i);
       load(next_z, b.z[k] + i);
-      x = next_x < x ? next_x : x;
-      z = next_z < z ? next_z : z;
+      keep_smaller(x, next_x);
+      keep_smaller(z, next_z);
     }
     load(y, c.y.data() + i);
     load(y_low, c.y_low.data() + i);
@@ -151,13 +115,27 @@ template <class Lanes, int Count>
     either_sum += w * (x < y ? y : x);
 
     load(y_z, c.y_z.data() + i);
-    above -= y_z > z;  // a true comparison is -1 in its lane
-    below -= y_z < z;
+    // The side as the table sees it, on the membership rounded from three factors on; but a
+    // case whose membership equals its outcome's before that rounding lies on the diagonal,
+    // whatever the rounding made of it. (A y_z of NaN, weight 0 or below, is on no side.)
+    Vec table_z = z;
+    Mask up_side, down_side;
+    if (rounded) {
+      round_to_single<Lanes>(table_z);
+      diagonal_sides(y_z, table_z, up_side, down_side);
+      const Mask tie = y_z == z;
+      up_side &= ~tie;
+      down_side &= ~tie;
+    } else {
+      diagonal_sides(y_z, table_z, up_side, down_side);
+    }
+    above -= up_side;  // a true comparison is -1 in its lane
+    below -= down_side;
     // Distances beyond the single-precision step of a rounded membership.
     Vec slack{};
-    if (rounded) slack = (z < Vec{} ? -z : z) * single_precision_step;
-    const Vec up = y_z - z - slack;
-    const Vec down = z - y_z - slack;
+    if (rounded) slack = (table_z < Vec{} ? -table_z : table_z) * single_precision_step;
+    const Vec up = y_z - table_z - slack;
+    const Vec down = table_z - y_z - slack;
     farthest_above = up > farthest_above ? up : farthest_above;
     farthest_below = down > farthest_below ? down : farthest_below;
   }
@@ -196,20 +174,11 @@ template <class Lanes>
   }
 }
 
-void walk_all(const std::vector<BlockColumns>& blocks, const ChunkValues& c, int cases, std::vector<BlockLanes>& sums) {
-  walk_blocks<TwoLanes>(blocks, c, cases, sums);
-}
-
-#if MORVIT_EVIDENCE_AVX2
-__attribute__((target("avx2"))) void walk_all_avx2(const std::vector<BlockColumns>& blocks, const ChunkValues& c,
-                                                   int cases, std::vector<BlockLanes>& sums) {
-  walk_blocks<FourLanes>(blocks, c, cases, sums);
-}
-#endif
-
 // Fills the chunk with the cases [first, first + size) and pads it to whole vectors;
-// adds their weighted outcome memberships to the lanes of `sum_y`.
-void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& chunk, double (&sum_y)[lanes]) {
+// adds their weighted outcome memberships to the lanes of `sum_y`, and counts the cases of
+// positive weight.
+void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& chunk, double (&sum_y)[lanes],
+                   std::int64_t& positive) {
   constexpr double none = std::numeric_limits<double>::quiet_NaN();
   const auto cases = static_cast<std::size_t>(data.case_count);
   const auto from = static_cast<std::size_t>(first);
@@ -219,12 +188,10 @@ void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& ch
     const double* z = data.z.data() + static_cast<std::size_t>(j) * cases + from;
     double* const chunk_x = chunk.x.data() + static_cast<std::size_t>(j - 1) * chunk_cases;
     double* const chunk_z = chunk.z.data() + static_cast<std::size_t>(j - 1) * chunk_cases;
-    double* const chunk_rounded = chunk.rounded_z.data() + static_cast<std::size_t>(j - 1) * chunk_cases;
     for (int i = 0; i < padded; ++i) {
       const bool real = i < size;
       chunk_x[i] = real ? within_unit(x[i]) : 0.0;
       chunk_z[i] = real ? z[i] : 0.0;
-      chunk_rounded[i] = real ? static_cast<double>(static_cast<float>(z[i])) : 0.0;
     }
   }
   const double* x = data.x.data() + from;
@@ -239,13 +206,14 @@ void prepare_chunk(const CaseColumns& data, int first, int size, ChunkValues& ch
     chunk.w[at] = real ? w[i] : 0.0;
     chunk.y_z[at] = real && w[i] > 0.0 ? z[i] : none;
     sum_y[i % lanes] += chunk.w[at] * y;
+    if (chunk.w[at] > 0.0) ++positive;
   }
 }
 
 }  // namespace
 
 std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span<const std::string_view> blocks,
-                                              EvidenceCode code) {
+                                              VectorCode code) {
   std::vector<BlockEvidence> evidence(blocks.size());
   const auto cases = static_cast<std::size_t>(data.case_count);
   const auto columns = static_cast<std::size_t>(data.factor_count) + 1;
@@ -268,33 +236,22 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
     for (int k = 0; k < b.count; ++k) {
       const auto offset = static_cast<std::size_t>(factors[k] - 1) * chunk_cases;
       b.x[k] = chunk.x.data() + offset;
-      b.z[k] = (b.count >= 3 ? chunk.rounded_z.data() : chunk.z.data()) + offset;
+      b.z[k] = chunk.z.data() + offset;
     }
     walked.push_back(b);
     places.push_back(at);
   }
 
   double sum_y[lanes] = {};
+  std::int64_t positive = 0;
   std::vector<BlockLanes> sums(walked.size());
-#if MORVIT_EVIDENCE_AVX2
-  const bool use_avx2 = code == EvidenceCode::best_supported && __builtin_cpu_supports("avx2");
-#else
-  (void)code;
-#endif
-  for (int first = 0; first < data.case_count; first += chunk_cases) {
-    const int size = std::min(chunk_cases, data.case_count - first);
-    prepare_chunk(data, first, size, chunk, sum_y);
-    const int padded = (size + lanes - 1) / lanes * lanes;
-#if MORVIT_EVIDENCE_AVX2
-    if (use_avx2) {
-      walk_all_avx2(walked, chunk, padded, sums);
-    } else {
-      walk_all(walked, chunk, padded, sums);
+  with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
+    for (int first = 0; first < data.case_count; first += chunk_cases) {
+      const int size = std::min(chunk_cases, data.case_count - first);
+      prepare_chunk(data, first, size, chunk, sum_y, positive);
+      walk_blocks<Lanes>(walked, chunk, (size + lanes - 1) / lanes * lanes, sums);
     }
-#else
-    walk_all(walked, chunk, padded, sums);
-#endif
-  }
+  });
 
   for (std::size_t k = 0; k < walked.size(); ++k) {
     const BlockLanes& s = sums[k];
@@ -309,6 +266,7 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
       e.below.farthest = std::max(e.below.farthest, s.farthest_below[lane]);
     }
     e.fit = fit_measures(combine_lanes(fit));
+    e.on = positive - e.above.cases - e.below.cases;
   }
   return evidence;
 }

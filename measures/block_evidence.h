@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/vector_lanes.h"
 #include "measures/fit_measures.h"
 
 namespace morvit {
@@ -39,11 +40,13 @@ struct DiagonalSide {
   double farthest = 0.0;
 };
 
-// What the cases say of one block beside its rows of the table.
+// What the cases say of one block beside its rows of the table. Every case of positive
+// weight lies on one side of the diagonal or on it: above + below + on is their number.
 struct BlockEvidence {
   FitMeasures fit = no_fit_measures();
   DiagonalSide above;  // outcome z-score strictly above the membership's: against NECESSARY
   DiagonalSide below;  // strictly below it: against SUFFICIENT
+  std::int64_t on = 0;  // on the diagonal: against no hypothesis
   DiagonalSide either() const {
     return {above.cases + below.cases, above.farthest > below.farthest ? above.farthest : below.farthest};
   }
@@ -54,24 +57,18 @@ struct BlockEvidence {
 inline bool decided_by_ties(const DiagonalSide& side) { return side.cases > 0 && side.farthest < tie_distance; }
 
 // One pass over the cases of a block ("A", "ACE"): its fit measures from the memberships
-// as read (the plain minimum of its factors', fit_measures.h), and the cases on either
-// side of the diagonal from the z-scores exactly as the table compares them (the minimum
-// of its factors' z-scores, rounded to single precision for three factors or more, as
-// block_membership gives it). A block that names no factor of the data has no evidence
-// (no cases on either side, every measure NaN).
+// as read (the plain minimum of its factors', fit_measures.h), and the sides of the
+// diagonal from the z-scores as the table compares them (the minimum of its factors'
+// z-scores, rounded to single precision for three factors or more: block_membership.h),
+// except that a case whose membership equals its outcome's before that rounding is on the
+// diagonal, a case against no hypothesis, whatever the size of the block. A block that
+// names no factor of the data has no evidence (no cases, every measure NaN).
 BlockEvidence block_evidence(const CaseColumns& data, std::string_view block);
-
-// Which compiled variant of the pass runs. Both give the same bits; the choice exists so
-// that the tests can hold each of them to the plain computation.
-enum class EvidenceCode {
-  best_supported,  // four-lane vectors (AVX2) where an x86-64 processor has them, else the baseline
-  baseline,        // two-lane vectors
-};
 
 // block_evidence for many blocks, in one pass over the cases for all of them: the cases
 // are taken in chunks that stay in the cache while every block walks through them.
 // Allocates the chunk and the blocks' running sums once, nothing per case.
 std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span<const std::string_view> blocks,
-                                              EvidenceCode code = EvidenceCode::best_supported);
+                                              VectorCode code = VectorCode::best_supported);
 
 }  // namespace morvit

@@ -140,8 +140,8 @@ TEST(PartitionSweep, EverySumAndTheTableMatchThePlainAccumulation) {
     plain_sums(inputs, plain->partitions);
     const std::string expected = table_text(inputs, *plain);
 
-    for (const SweepCode code : {SweepCode::best_supported, SweepCode::baseline}) {
-      SCOPED_TRACE(code == SweepCode::baseline ? "baseline code" : "best supported code");
+    for (const VectorCode code : {VectorCode::best_supported, VectorCode::two_lanes}) {
+      SCOPED_TRACE(code == VectorCode::two_lanes ? "two-lane code" : "best supported code");
       auto swept = std::make_unique<TableSums>();
       swept->baseline = plain->baseline;
       accumulate_all_partitions(inputs, swept->partitions, code);

@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         MistakeCase{"DamAfterTheLastDat", "DAT   3 2\n" + kData + "DAM    0.02\nFIN\n", {"5:1: warning"},
                     "morvit.out (1 warning)"},
         MistakeCase{"MerZero", "MER    0\nDAT   3 2\n" + kData + "FIN\n", {"1:1: warning"}, "morvit.out (1 warning)"},
-        MistakeCase{"DataBlockWithoutCases", "DAT   0 2\n\nFIN\n", {"1:1: warning"}, "morvit.out (1 warning)"},
+        MistakeCase{"DataMatrixWithoutCases", "DAT   0 2\n\nFIN\n", {"1:1: warning"}, "morvit.out (1 warning)"},
         MistakeCase{"NegativeWeight", "DAT   3 2\n" + kData + "WEI\n1 -1 1\nFIN\n", {"6:3: warning"}, "morvit.out (1 warning)"},
         // Read as 2 cases of no factor: the rest of the data are taken for commands.
         MistakeCase{"DatCountFromColumnFive", "DAT 3 2\n" + kData + "FIN\n", {"1:5: warning", "3:1: error", "4:1: error"},

@@ -76,7 +76,6 @@ constexpr int worlds = 6;
 void run_with_outputs(World world, morvit::RunOptions options) {
   morvit::ExchangeOptions outputs;
   outputs.command_file = options.command_file;
-  outputs.quiet = true;
   switch (world) {
     case World::output_device:
       std::filesystem::create_symlink("/dev/full", "device.html");

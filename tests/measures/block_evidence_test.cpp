@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "measures/block_membership.h"
+#include "analysis/block_membership.h"
 #include "measures/fit_measures.h"
 
 namespace morvit {
@@ -94,7 +94,8 @@ Data awkward_data(int cases, int factors) {
 
 // Every block of seven factors (the seven together too) against the plain computation:
 // block_membership case by case, fit_measures over the memberships, the sides counted one
-// case at a time. Both compiled variants give exactly these numbers.
+// case at a time (a case whose membership equals its outcome's before the table's rounding
+// on the diagonal). Both compiled variants give exactly these numbers.
 TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
   const Data d = awkward_data(523, 7);
   const CaseColumns data{d.cases, d.factors, d.x, d.z, d.w};
@@ -107,10 +108,11 @@ TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
     labels.push_back(label);
   }
   const std::vector<std::string_view> blocks(labels.begin(), labels.end());
-  const std::vector<BlockEvidence> best = evidence_of_blocks(data, blocks, EvidenceCode::best_supported);
-  const std::vector<BlockEvidence> baseline = evidence_of_blocks(data, blocks, EvidenceCode::baseline);
+  const std::vector<BlockEvidence> best = evidence_of_blocks(data, blocks, VectorCode::best_supported);
+  const std::vector<BlockEvidence> baseline = evidence_of_blocks(data, blocks, VectorCode::two_lanes);
 
   std::int64_t split_ties = 0;
+  std::int64_t exact_ties_of_three = 0;
   for (std::size_t b = 0; b < blocks.size(); ++b) {
     std::vector<double> membership, outcome;
     BlockEvidence want;
@@ -123,9 +125,14 @@ TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
       membership.push_back(block_membership(blocks[b], x_row, false));
       outcome.push_back(x_row[0]);
       const double m = block_membership(blocks[b], z_row, true);
+      const double unrounded = block_membership(blocks[b], z_row, false);
       if (!(d.w[static_cast<std::size_t>(i)] > 0)) continue;
+      if (z_row[0] == m || z_row[0] == unrounded) {
+        ++want.on;
+        if (z_row[0] != m) ++exact_ties_of_three;
+        continue;
+      }
       DiagonalSide& side = z_row[0] > m ? want.above : want.below;
-      if (z_row[0] == m) continue;
       ++side.cases;
       const double slack = blocks[b].size() >= 3 ? std::fabs(m) * single_precision_step : 0.0;
       side.farthest = std::max(side.farthest, std::fabs(z_row[0] - m) - slack);
@@ -136,6 +143,7 @@ TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
       const std::string where = std::string(blocks[b]) + (got == &best[b] ? " (best)" : " (baseline)");
       EXPECT_EQ(got->above.cases, want.above.cases) << where;
       EXPECT_EQ(got->below.cases, want.below.cases) << where;
+      EXPECT_EQ(got->on, want.on) << where;
       EXPECT_EQ(got->above.farthest, want.above.farthest) << where;
       EXPECT_EQ(got->below.farthest, want.below.farthest) << where;
       const FitMeasures& g = got->fit;
@@ -147,6 +155,7 @@ TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
     }
   }
   EXPECT_GT(split_ties, 100);  // the data do reach the cases split by rounding
+  EXPECT_GT(exact_ties_of_three, 100);  // and the ties that the rounding would split
   const auto ace = static_cast<std::size_t>(std::find(labels.begin(), labels.end(), "ACE") - labels.begin());
   EXPECT_EQ(block_evidence(data, "ACE").below.farthest, best[ace].below.farthest);
 }
@@ -170,15 +179,21 @@ TEST(BlockEvidence, TiesAndBlocksOutsideTheData) {
   EXPECT_TRUE(decided_by_ties(first_only.above));
   EXPECT_TRUE(decided_by_ties(first_only.either()));
 
-  // From three factors on, a case within the single-precision step of the rounded
-  // membership is a tie too: here the outcome's z-score rounds to the membership's.
+  // From three factors on, the table rounds the membership to single precision, which
+  // moves a case whose membership equals its outcome's off the diagonal: it stays on it,
+  // as it does for one or two factors. A case within the single-precision step of the
+  // rounded membership, but not equal to it, is a tie.
   const double m = static_cast<double>(static_cast<float>(0.7));
   const std::vector<double> three_x = {0.7, 0.7, 0.7, 0.7};
   const std::vector<double> three_z = {0.7, 0.7, 0.7, 0.7};
   const BlockEvidence three = block_evidence({1, 3, three_x, three_z, std::span(w).first(1)}, "ABC");
   ASSERT_NE(m, 0.7);
-  EXPECT_EQ(three.above.cases + three.below.cases, 1);
-  EXPECT_TRUE(decided_by_ties(three.either()));
+  EXPECT_EQ(three.above.cases + three.below.cases, 0);
+  EXPECT_EQ(three.on, 1);
+  const std::vector<double> hair_z = {0.7 + 1e-9, 0.7, 0.7, 0.7};
+  const BlockEvidence hair = block_evidence({1, 3, three_x, hair_z, std::span(w).first(1)}, "ABC");
+  EXPECT_EQ(hair.above.cases + hair.below.cases, 1);
+  EXPECT_TRUE(decided_by_ties(hair.either()));
   const std::vector<double> far_z = {0.7 + 1e-6, 0.7, 0.7, 0.7};
   EXPECT_FALSE(decided_by_ties(block_evidence({1, 3, three_x, far_z, std::span(w).first(1)}, "ABC").either()));
 

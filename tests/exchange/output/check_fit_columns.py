@@ -14,8 +14,10 @@ against each hypothesis row from the formulas, independently of the program's co
 - cases_against: the cases of positive weight whose outcome z-score is above (NECESSARY),
   below (SUFFICIENT) or either side of (NEC AND SUFF) the block's z membership, the
   smallest of its factors' z-scores, rounded to single precision for three factors or
-  more. Exactly. With every weight 1 it is the row's DF, less the ties for NEC AND SUFF,
-  and 0 on the rows left out.
+  more; a case whose outcome z-score equals that smallest z-score before the rounding is
+  on the diagonal, against no hypothesis. Exactly. With every weight 1 it is the row's
+  DF, less the ties (for NEC AND SUFF) and less the cases that the rounding moved off the
+  diagonal onto the row's side, and 0 on the rows left out.
 
 For the data sets (tests/data/datasets: NAME.hand.cmd written by hand from NAME.csv) the
 memberships are also taken from the CSV file itself, not from the run: every column of the
@@ -142,17 +144,24 @@ def check_run(morvit, work, args, where, dataset=None):
             factors = factors_of(block)
             membership = [min(x[f][i] for f in factors) for i in range(len(w))]
             z_membership = []
+            unrounded = []
             for i in range(len(w)):
                 smallest = z[factors[0]][i]
                 for f in factors[1:]:
                     smallest = z[f][i] if z[f][i] < smallest else smallest
+                unrounded.append(smallest)
                 z_membership.append(single(smallest) if len(factors) >= 3 else smallest)
             positive = [i for i in range(len(w)) if w[i] > 0]
-            above = sum(1 for i in positive if z[0][i] > z_membership[i])
-            below = sum(1 for i in positive if z[0][i] < z_membership[i])
-            ties = sum(1 for i in range(len(w)) if z[0][i] == z_membership[i])
-            blocks[block] = (fit_measures(membership, x[0], w), above, below, ties)
-        fit, above, below, ties = blocks[block]
+            on = [i for i in positive if z[0][i] == unrounded[i]]
+            above = sum(1 for i in positive if z[0][i] > z_membership[i] and i not in on)
+            below = sum(1 for i in positive if z[0][i] < z_membership[i] and i not in on)
+            # With every weight 1, what the table's DF counts beyond the cases against: the
+            # ties, and the ties that the rounding moved to one side.
+            beyond = {'NECESSARY': sum(1 for i in on if z[0][i] > z_membership[i]),
+                      'SUFFICIENT': sum(1 for i in on if z[0][i] < z_membership[i]),
+                      'NEC AND SUFF': len(on) + sum(1 for i in positive if z[0][i] == z_membership[i] and i not in on)}
+            blocks[block] = (fit_measures(membership, x[0], w), above, below, beyond)
+        fit, above, below, beyond = blocks[block]
         what = f'{where}: {block} {row["hypothesis"]}'
         for name in FIT:
             if not close(row[name], fit[name]):
@@ -161,9 +170,7 @@ def check_run(morvit, work, args, where, dataset=None):
         if row['cases_against'] != str(against):
             raise Disagreement(f'{what}: cases_against {row["cases_against"]}, counted {against}')
         if unit_weights:
-            expected = 0 if row['omitted'] == 'TRUE' else int(row['DF'])
-            if row['hypothesis'] == 'NEC AND SUFF' and row['omitted'] == 'FALSE':
-                expected -= ties
+            expected = 0 if row['omitted'] == 'TRUE' else int(row['DF']) - beyond[row['hypothesis']]
             if against != expected:
                 raise Disagreement(f'{what}: cases_against {against} with every weight 1, DF {row["DF"]}')
     return len(blocks)

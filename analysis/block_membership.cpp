@@ -1,4 +1,4 @@
-#include "measures/block_membership.h"
+#include "analysis/block_membership.h"
 
 #include <limits>
 
@@ -18,13 +18,8 @@ double block_membership(std::string_view block, std::span<const double> values, 
   const int count = block_factors(block, factors);
   if (count == 0) return std::numeric_limits<double>::quiet_NaN();
   double smallest = values[static_cast<std::size_t>(factors[0])];
-  for (int k = 1; k < count; ++k) {
-    const double value = values[static_cast<std::size_t>(factors[k])];
-    // The running minimum keeps the earlier value unless a later one is strictly smaller.
-    if (value < smallest) smallest = value;
-  }
-  if (rounded_from_three && count >= 3) smallest = static_cast<double>(static_cast<float>(smallest));
-  return smallest;
+  for (int k = 1; k < count; ++k) keep_smaller(smallest, values[static_cast<std::size_t>(factors[k])]);
+  return rounded_from_three && rounded_to_single(count) ? to_single(smallest) : smallest;
 }
 
 }  // namespace morvit
