@@ -56,6 +56,9 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
 // --make-command-file: interruptions end it as they end a run (a word and status 1, no
 // half-written file), and a lack of memory is told, not an abort.
 int make_command_file(const morvit::MakerOptions& options) {
+  // A closed standard stream must not be taken by a file the maker writes (run_morvit does
+  // the same for a run).
+  morvit::platform::prepare_process();
   morvit::FileStream out(morvit::platform::files().standard_output());
   morvit::CStream err(stderr);
   morvit::install_interrupt_handlers(nullptr, nullptr);
@@ -77,7 +80,6 @@ int make_command_file(const morvit::MakerOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  morvit::platform::prepare_process();
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
   const morvit::CommandLine line = morvit::parse_command_line(arguments);
   switch (line.mode) {

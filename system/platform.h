@@ -176,7 +176,7 @@ std::unique_ptr<ByteSource> file_source(Handle file);
 // Makes the process safe to run in whatever state it was started: a standard stream that
 // was closed is taken by the null device, so that no file the run opens takes its place
 // (and a console line can never land in the command file); a console that goes away does
-// not end the run. Call first; later calls change nothing.
+// not end the run. Call first, once.
 void prepare_process();
 
 // Writes to standard error, if it is open; async-signal-safe.

@@ -67,10 +67,6 @@ extern "C" void on_signal(int signal_number) {
 }  // namespace
 
 void prepare_process() {
-  // Once: a second call would take the null device for a stream that was open.
-  static bool prepared = false;
-  if (prepared) return;
-  prepared = true;
   for (int fd = 0; fd <= 2; ++fd) {
     const bool closed = ::fcntl(fd, F_GETFD) == -1 && errno == EBADF;
     closed_at_start[static_cast<std::size_t>(fd)] = closed;
