@@ -54,7 +54,8 @@ bool is_run_option(std::string_view argument) {
 
 std::string run_option_with_maker(std::string_view argument) {
   const std::string_view name = argument.substr(0, argument.find('='));
-  return std::string(name) + " is an option of a run (morvit [OPTION]... COMMAND-FILE); --make-command-file does not take it";
+  return std::string(name) +
+         " is an option of a run (morvit [OPTION]... COMMAND-FILE); --make-command-file does not take it";
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {

@@ -36,7 +36,9 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
     if (names_unused) {
       morvit::report(err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
     }
-    if (level_unused) morvit::report(err, {}, morvit::Severity::warning, "--level is used only with --table-csv or --html");
+    if (level_unused) {
+      morvit::report(err, {}, morvit::Severity::warning, "--level is used only with --table-csv or --html");
+    }
   }
   warned = warned || names_unused || level_unused;
   if (!outputs.any_output()) {

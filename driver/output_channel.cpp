@@ -11,8 +11,9 @@ void OutputChannel::attach(platform::Handle file) {
   committed_.store(0);
   sent_.store(0);
   error_ = 0;
-  const bool on_disk = file != platform::no_handle && platform::files().status(file).kind == platform::PathKind::regular;
-  base_ = on_disk ? platform::files().position(file) : -1;
+  platform::FileSystem& system = platform::files();
+  const bool on_disk = file != platform::no_handle && system.status(file).kind == platform::PathKind::regular;
+  base_ = on_disk ? system.position(file) : -1;
   file_.store(file);
 }
 

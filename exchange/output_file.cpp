@@ -27,9 +27,9 @@ void report_not_written(std::ostream& err, const Place& place, std::string_view 
   if (shown.empty()) return;
   std::string list;
   for (const std::string& output : shown) list += (list.empty() ? "" : ", ") + output;
-  report(err, place, Severity::error,
-         std::string(why) + "; not written: " + list + (shown.size() == 1 ? "; the file of this name is as it was"
-                                                                          : "; the files of these names are as they were"));
+  const char* kept =
+      shown.size() == 1 ? "; the file of this name is as it was" : "; the files of these names are as they were";
+  report(err, place, Severity::error, std::string(why) + "; not written: " + list + kept);
   err.flush();
 }
 

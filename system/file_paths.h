@@ -27,8 +27,7 @@ std::string final_path(const std::string& name);
 // owner, or when it belongs to the folder's owner. A link planted there by another user
 // cannot lead a program to a file of the planter's choosing. Systems without owners refuse
 // nothing.
-bool link_protection_refuses(const platform::FileStatus& link, const platform::FileStatus& folder,
-                             std::int64_t runner);
+bool link_protection_refuses(const platform::FileStatus& link, const platform::FileStatus& folder, std::int64_t runner);
 
 // The name of a file without its directories.
 std::string base_name(const std::string& path);

@@ -101,8 +101,9 @@ bool OutputReplacement::prepare(std::string_view content) {
   const ResolvedPath resolved = resolve_links(name_);
   target_ = resolved.path;
   if (!resolved.refused_link.empty()) {
-    return fail("the link " + resolved.refused_link + " is not followed: it belongs neither to you nor to the owner of " +
-                "its folder, which is sticky and open to every user");
+    return fail("the link " + resolved.refused_link +
+                " is not followed: it belongs neither to you nor to the owner of its folder, which is sticky and open "
+                "to every user");
   }
   const platform::FileStatus old = system.status(target_, /*follow_links=*/false);
   kind_ = old.kind;

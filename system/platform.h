@@ -58,11 +58,11 @@ inline constexpr std::uint32_t sticky_bit = 01000;
 struct FileStatus {
   PathKind kind = PathKind::missing;
   FileIdentity identity;
-  std::uint32_t mode = 0;    // permission bits with set-ID and sticky bits (07777)
-  std::int64_t owner = -1;   // user ID
-  std::int64_t group = -1;   // group ID
-  std::int64_t size = 0;     // bytes, for a regular file
-  int error = 0;             // the system's error number when kind is unknown
+  std::uint32_t mode = 0;   // permission bits with set-ID and sticky bits (07777)
+  std::int64_t owner = -1;  // user ID
+  std::int64_t group = -1;  // group ID
+  std::int64_t size = 0;    // bytes, for a regular file
+  int error = 0;            // the system's error number when kind is unknown
 };
 
 // The outcome of one write: how many bytes went out, and why the rest did not.

@@ -34,7 +34,8 @@ bool usable_name(const std::string& name) { return !name.empty() && name.find('\
 FileStatus status_of(const BY_HANDLE_FILE_INFORMATION& info) {
   FileStatus status;
   status.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::directory : PathKind::regular;
-  status.identity = {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  const std::uint64_t index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  status.identity = {info.dwVolumeSerialNumber, index};
   status.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
   return status;
 }

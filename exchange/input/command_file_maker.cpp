@@ -350,7 +350,8 @@ std::vector<std::string> Maker::column_comment(const ChosenColumn& column, std::
   if (name.size() > room) cut_to = room;
   std::vector<std::string> lines = {with_name(cut_at_character(name, room))};
   if (column.calibration) {
-    const std::string key = column.role == "--outcome" ? "OUTCOME" : std::string(1, factor_letter(static_cast<int>(position)));
+    const std::string key =
+        column.role == "--outcome" ? "OUTCOME" : std::string(1, factor_letter(static_cast<int>(position)));
     for (std::string& line : calibration_lines(key, *column.calibration)) lines.push_back(std::move(line));
   }
   return lines;

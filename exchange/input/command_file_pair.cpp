@@ -31,7 +31,9 @@ MakerOutcome write_to_standard_output(const MakerOptions& options, const MadeCom
     return MakerOutcome::refused;
   }
   if (!options.cases.empty()) {
-    report(err, Place{}, Severity::warning,
+    report(err,
+           Place{},
+           Severity::warning,
            "the case names are kept only with -o FILE, in FILE.cases beside the command file");
   }
   return MakerOutcome::made;
@@ -60,8 +62,9 @@ MakerOutcome write_made_command_file(const MakerOptions& options, const MadeComm
     return refuse(side_file, "this is the CSV file being read; the command file's case names must go to another file");
   }
   if (beside_file && same_file(output, side_file)) {
-    return refuse(side_file, "this is the command file " + output +
-                                 " itself (a link?); the command file and its case names must be two files");
+    return refuse(side_file,
+                  "this is the command file " + output +
+                      " itself (a link?); the command file and its case names must be two files");
   }
 
   std::vector<PlannedOutput> planned = {{"the command file " + output, output, made.text}};
@@ -72,7 +75,9 @@ MakerOutcome write_made_command_file(const MakerOptions& options, const MadeComm
         made.case_names.empty() ? std::vector<std::string>(static_cast<std::size_t>(made.case_count)) : made.case_names;
     planned.push_back({"its case names " + side_file, side_file, case_names_text(names, made.fingerprint, records)});
   } else if (!options.cases.empty()) {
-    report(err, Place{output}, Severity::warning,
+    report(err,
+           Place{output},
+           Severity::warning,
            "this is no file on disk (a device or FIFO): the case names, kept in FILE.cases beside a command file on "
            "disk, are left out");
   }

@@ -14,7 +14,9 @@ bool read_csv_source(const std::string& name, CsvSource& source, std::ostream& e
   int error = 0;
   const platform::Handle file = standard_input ? system.standard_input() : system.open_for_reading(name, error);
   if (file == platform::no_handle) {
-    report(err, place, Severity::error,
+    report(err,
+           place,
+           Severity::error,
            standard_input ? std::string("cannot read the CSV text: standard input is closed")
                           : "cannot read the file: " + system.error_text(error));
     return false;
@@ -28,7 +30,9 @@ bool read_csv_source(const std::string& name, CsvSource& source, std::ostream& e
   const WholeRead read = read_to_end(file, source.text, std::numeric_limits<std::size_t>::max(), error);
   if (!standard_input) system.close(file);
   if (read != WholeRead::read) {
-    report(err, place, Severity::error,
+    report(err,
+           place,
+           Severity::error,
            std::string(standard_input ? "cannot read the CSV text: " : "cannot read the file: ") +
                system.error_text(error));
     return false;

@@ -161,8 +161,7 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
                         "the run ended without a table (see the report); the files asked for say only that");
   }
   // A file the run turned out to need (a report it wrote, the data the command file was
-  // made from) is never written over; the outputs are then written none of them, as they
-  // are written all of them or none.
+  // made from) is never written over, and then no output is: they are written all or none.
   bool clashed = false;
   for (const NamedOutput& output : options_.outputs()) {
     if (const std::string clash = files_in_use_.clash(output.name); !clash.empty()) {

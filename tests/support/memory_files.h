@@ -231,8 +231,9 @@ class MemoryFiles : public platform::FileSystem {
   // Permission for the user: 4 read, 2 write.
   bool may(const Node& node, std::uint32_t want) const {
     if (user == 0) return true;
-    const std::uint32_t bits =
-        node.owner == user ? node.mode >> 6 : groups.count(node.group) != 0 ? node.mode >> 3 : node.mode;
+    const std::uint32_t bits = node.owner == user              ? node.mode >> 6
+                               : groups.count(node.group) != 0 ? node.mode >> 3
+                                                               : node.mode;
     return (bits & want) != 0;
   }
   // The name with its links followed (a link's relative target is taken in its folder).

@@ -23,17 +23,17 @@ std::string slashes(std::string text) {
 }
 
 bool temporary_left(const MemoryFiles& files) {
-  return std::any_of(files.nodes.begin(), files.nodes.end(),
-                     [](const auto& entry) { return entry.first.ends_with(".tmp"); });
+  return std::any_of(
+      files.nodes.begin(), files.nodes.end(), [](const auto& entry) { return entry.first.ends_with(".tmp"); });
 }
 
 struct Rule {
   const char* name;
   std::function<void(MemoryFiles&)> world;
-  std::string output{};   // the name written, "NEW" its content
-  std::string problem{};  // what the refusal says; empty when the output is written
-  std::string kept{};     // a file that must still hold "OLD" (the one refused, or a link's victim)
-  std::string written{};  // the file that holds "NEW" afterwards
+  std::string output{};       // the name written, "NEW" its content
+  std::string problem{};      // what the refusal says; empty when the output is written
+  std::string kept{};         // a file that must still hold "OLD" (the one refused, or a link's victim)
+  std::string written{};      // the file that holds "NEW" afterwards
   std::uint32_t mode = 0644;  // its permission bits, owner and group
   std::int64_t owner = 1000;
   std::int64_t group = 1000;
@@ -91,57 +91,97 @@ INSTANTIATE_TEST_SUITE_P(
                f.file("/tmp/real.html", "OLD", 0644, 1000, 1000);
                f.symlink("/tmp/page.html", "real.html", 1000);
              },
-             "/tmp/page.html", "", "", "/tmp/real.html"},
+             "/tmp/page.html",
+             "",
+             "",
+             "/tmp/real.html"},
         Rule{"TheFolderOwnersLinkIsFollowed",
              [](MemoryFiles& f) {
                f.folder("/srv", 01777, 1002);
                f.symlink("/srv/page.html", "/w/real.html", 1002);
                f.file("/w/real.html", "OLD", 0600, 1000, 1000);
              },
-             "/srv/page.html", "", "", "/w/real.html", 0600},
-        Rule{"AWriteProtectedFileIsRefused", [](MemoryFiles& f) { f.file("/w/t.csv", "OLD", 0444); }, "t.csv",
-             "Permission denied", "/w/t.csv"},
+             "/srv/page.html",
+             "",
+             "",
+             "/w/real.html",
+             0600},
+        Rule{"AWriteProtectedFileIsRefused",
+             [](MemoryFiles& f) { f.file("/w/t.csv", "OLD", 0444); },
+             "t.csv",
+             "Permission denied",
+             "/w/t.csv"},
         Rule{"AnotherUsersFileInAWritableFolderIsRefused",
              [](MemoryFiles& f) {
                f.folder("/w", 0777, 1000);
                f.file("/w/t.csv", "OLD", 0644, 1001, 1001);
              },
-             "t.csv", "Permission denied", "/w/t.csv"},
+             "t.csv",
+             "Permission denied",
+             "/w/t.csv"},
         Rule{"RootWritesAProtectedFileAndKeepsItsOwnerGroupAndMode",
              [](MemoryFiles& f) {
                f.user = 0;
                f.groups = {0};
                f.file("/w/t.csv", "OLD", 0444, 1001, 1002);
              },
-             "t.csv", "", "", "/w/t.csv", 0444, 1001, 1002},
-        Rule{"SetIdAndStickyBitsAreDropped", [](MemoryFiles& f) { f.file("/w/t.csv", "OLD", 07755); }, "t.csv", "",
-             "", "/w/t.csv", 0755},
+             "t.csv",
+             "",
+             "",
+             "/w/t.csv",
+             0444,
+             1001,
+             1002},
+        Rule{"SetIdAndStickyBitsAreDropped",
+             [](MemoryFiles& f) { f.file("/w/t.csv", "OLD", 07755); },
+             "t.csv",
+             "",
+             "",
+             "/w/t.csv",
+             0755},
         Rule{"TheGroupIsKeptWhereTheRunnerMaySetIt",
              [](MemoryFiles& f) {
                f.groups = {1000, 50};
                f.file("/w/t.csv", "OLD", 0664, 1001, 50);
              },
-             "t.csv", "", "", "/w/t.csv", 0664, 1000, 50},
-        Rule{"AGroupThatCannotBeKeptGetsNothing", [](MemoryFiles& f) { f.file("/w/t.csv", "OLD", 0664, 1000, 60); },
-             "t.csv", "", "", "/w/t.csv", 0604},
+             "t.csv",
+             "",
+             "",
+             "/w/t.csv",
+             0664,
+             1000,
+             50},
+        Rule{"AGroupThatCannotBeKeptGetsNothing",
+             [](MemoryFiles& f) { f.file("/w/t.csv", "OLD", 0664, 1000, 60); },
+             "t.csv",
+             "",
+             "",
+             "/w/t.csv",
+             0604},
         Rule{"AReadOnlyFolderIsNamed",
              [](MemoryFiles& f) {
                f.folder("/ro", 0555, 1001);
                f.file("/ro/t.csv", "OLD", 0666);
              },
-             "/ro/t.csv", "the folder /ro: Permission denied", "/ro/t.csv"},
+             "/ro/t.csv",
+             "the folder /ro: Permission denied",
+             "/ro/t.csv"},
         Rule{"ARefusedRenameNamesTheFolder",
              [](MemoryFiles& f) {
                f.refuse_renames = true;
                f.file("/w/t.csv", "OLD");
              },
-             "t.csv", "the folder /w: Operation not permitted", "/w/t.csv"},
+             "t.csv",
+             "the folder /w: Operation not permitted",
+             "/w/t.csv"},
         Rule{"AFullDiskLeavesTheOldFile",
              [](MemoryFiles& f) {
                f.full_folder = "/w";
                f.file("/w/t.csv", "OLD");
              },
-             "t.csv", "No space left on device", "/w/t.csv"},
+             "t.csv",
+             "No space left on device",
+             "/w/t.csv"},
         Rule{"ANewNameGetsTheUsualPermissions", [](MemoryFiles&) {}, "new.csv", "", "", "/w/new.csv"}),
     [](const ::testing::TestParamInfo<Rule>& info) { return std::string(info.param.name); });
 

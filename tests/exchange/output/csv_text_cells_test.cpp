@@ -25,7 +25,8 @@ TEST(CsvTextCells, FormulasBecomeTextAndNumbersStayNumbers) {
   std::ostringstream cases;
   write_cases_csv(cases, run);
   EXPECT_EQ(cases.str(),
-            "case,name,weight,'+Y,'+Y_z,\"'=HYPERLINK(\"\"http://x\"\",\"\"a\"\")\",\"'=HYPERLINK(\"\"http://x\"\",\"\"a\"\")_z\"\n"
+            "case,name,weight,'+Y,'+Y_z,\"'=HYPERLINK(\"\"http://x\"\",\"\"a\"\")\",\"'=HYPERLINK(\"\"http://"
+            "x\"\",\"\"a\"\")_z\"\n"
             "1,'@SUM(1),1,-0.5,-1,0.1,-2\n"
             "2,'-2,-1,0.25,0,0.2,0.5\n"
             "3,\"'\tx,\r\",2,1.5,1,0.3,2\n");

@@ -82,9 +82,9 @@ TEST(OutputsInMemory, NeverTakeThePlaceOfTheCsvFileTheCommandFileWasMadeFrom) {
   for (const std::string& csv : {std::string(70, 'd') + ".csv", std::string("a\tb.csv")}) {
     MemoryFiles files;
     files.file("/w/" + csv, "RAW DATA");
-    files.file("/w/run.cmd.cases",
-               "#MORVIT CASES 2 0000000000000000\n#MORVIT SOURCE 1 " + std::to_string(files.at("/w/" + csv).index) +
-                   "\n\n\n");
+    files.file(
+        "/w/run.cmd.cases",
+        "#MORVIT CASES 2 0000000000000000\n#MORVIT SOURCE 1 " + std::to_string(files.at("/w/" + csv).index) + "\n\n\n");
     const platform::ReplacedFiles replaced(files);
     const EndedRun run(outputs(csv, "", "p.html"));
     EXPECT_EQ(run.listener.status(), 2);
