@@ -54,6 +54,25 @@ TEST(Calibration, DirectMethodAgreesWithTheFormulaOnBothSidesOfEveryThreshold) {
   }
 }
 
+// Whatever the thresholds and the raw value, as far as doubles reach, the membership is a
+// number from 0 to 1: never NaN, whatever overflows on the way.
+TEST(Calibration, EveryMembershipIsANumberFrom0To1) {
+  constexpr double most = std::numeric_limits<double>::max();
+  const std::vector<double> values = {-most, -1e308, -1.5e307, -1, -5e-324, 0, 5e-324, 1e-300, 0.5, 1, 1e308, most};
+  for (const double e : values) {
+    for (const double c : values) {
+      for (const double i : values) {
+        const CalibrationThresholds thresholds{e, c, i};
+        if (!strictly_monotone(thresholds)) continue;
+        for (const double raw : values) {
+          const double membership = calibrated_membership(raw, thresholds);
+          EXPECT_TRUE(membership >= 0.0 && membership <= 1.0) << raw << " at " << e << "/" << c << "/" << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(Calibration, ThresholdsMustBeStrictlyMonotoneAndFinite) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   struct Case {
