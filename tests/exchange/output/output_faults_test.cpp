@@ -89,6 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFault{"LinkToARegularFileKeepsTheLink",
                     R"(echo OLD > real.csv && ln -s real.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
                     "[ -L t.csv ] && head -1 real.csv | grep -q '^block,'"},
+        // A target of 300 bytes, longer than a first reading of the link takes.
+        OutputFault{"ALinkWithALongTargetIsFollowedWhole",
+                    R"(d=$(printf 'abcd/%.0s' $(seq 60)) && mkdir -p "$d" && echo OLD > "${d}real.csv" &&
+                       ln -s "${d}real.csv" t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
+                    0, "", "[ -L t.csv ] && head -1 \"$(printf 'abcd/%.0s' $(seq 60))real.csv\" | grep -q '^block,'"},
         OutputFault{"DanglingLinkGetsItsFile", R"(ln -s made.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
                     "[ -L t.csv ] && [ -f made.csv ] && head -1 made.csv | grep -q '^block,'"},
         OutputFault{"FileSizeLimitLeavesTheOldFile",
