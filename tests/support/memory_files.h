@@ -36,9 +36,10 @@ class MemoryFiles : public platform::FileSystem {
   std::map<std::string, Node> nodes;
   std::int64_t user = 1000;
   std::set<std::int64_t> groups{1000};  // the first is the user's own
-  // Faults: writes into this folder find the disk full; renames are refused.
+  // Faults: writes into this folder find the disk full; renames are refused once this many
+  // have been made (-1: never).
   std::string full_folder;
-  bool refuse_renames = false;
+  int renames_left = -1;
   // What was done to names, in order: "create PATH", "rename FROM -> TO", "remove PATH",
   // each with " (held)" when interruptions were held back.
   std::vector<std::string> log;
@@ -164,7 +165,8 @@ class MemoryFiles : public platform::FileSystem {
   bool rename_replacing(const std::string& from, const std::string& to, int& error) override {
     record("rename " + key(from) + " -> " + key(to));
     const Node& folder_node = nodes.at(parent(key(to)));
-    if (refuse_renames) return fail(not_permitted, error);
+    if (renames_left == 0) return fail(not_permitted, error);
+    if (renames_left > 0) --renames_left;
     if (!may(folder_node, 2)) return fail(denied, error);
     const auto old = nodes.find(key(to));
     const bool sticky = (folder_node.mode & platform::sticky_bit) != 0;

@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
              "/ro/t.csv"},
         Rule{"ARefusedRenameNamesTheFolder",
              [](MemoryFiles& f) {
-               f.refuse_renames = true;
+               f.renames_left = 0;
                f.file("/w/t.csv", "OLD");
              },
              "t.csv",

@@ -73,6 +73,17 @@ TEST(OutputsInMemory, AreWrittenTogetherOrNotAtAll) {
             "ro/p.html; the files of these names are as they were\n");
   EXPECT_EQ(files.at("/w/t.csv").content, "OLD");
   EXPECT_EQ(files.at("/w/ro/p.html").content, "OLD");
+  // A rename refused after another was made: the message names the one already new.
+  MemoryFiles late;
+  late.renames_left = 1;
+  const platform::ReplacedFiles replaced_late(late);
+  const EndedRun late_run(outputs("t.csv", "", "p.html"));
+  EXPECT_EQ(late_run.listener.status(), 2);
+  EXPECT_NE(slashes(late_run.err.str())
+                .find("morvit: error: written before the failure: --table-csv t.csv; not written: --html p.html; the "
+                      "file of this name is as it was\n"),
+            std::string::npos)
+      << late_run.err.str();
 }
 
 // The CSV file a command file was made from is known by its identity, which the side file
