@@ -43,11 +43,26 @@ bool read_level(std::string_view text, double& level, std::string& problem) {
 
 }  // namespace
 
+bool is_run_option(std::string_view argument) {
+  const std::string_view name = argument.substr(0, argument.find('='));
+  if (name == "-q" || name == "--quiet" || name == "--strict" || name == "--level") return true;
+  for (const ValueOption& option : value_options) {
+    if (name == option.name) return true;
+  }
+  return false;
+}
+
+std::string run_option_with_maker(std::string_view argument) {
+  const std::string_view name = argument.substr(0, argument.find('='));
+  return std::string(name) +
+         " is an option of a run (morvit [OPTION]... COMMAND-FILE); --make-command-file does not take it";
+}
+
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine line;
   bool options_seen = false;
+  std::string first_run_option;  // the first option of a run met, for --make-command-file
   std::vector<std::string_view> given;  // the options with a value met so far
-  bool level_seen = false;
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -59,6 +74,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
       break;
     }
     options_seen = true;
+    if (first_run_option.empty() && is_run_option(argument)) first_run_option = argument;
     if (argument == "-h" || argument == "--help") {
       line.mode = CommandLine::Mode::help;
       return line;
@@ -76,6 +92,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
       continue;
     }
     if (argument == "--make-command-file") {
+      if (!first_run_option.empty()) return usage_error(run_option_with_maker(first_run_option));
       MakerArguments maker = parse_maker_arguments({arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end()});
       if (!maker.problem.empty()) return usage_error(std::move(maker.problem));
       line.mode = CommandLine::Mode::make_command_file;
@@ -83,8 +100,8 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
       return line;
     }
     if (argument == "--level" || argument.starts_with("--level=")) {
-      if (level_seen) return usage_error("option --level given twice");
-      level_seen = true;
+      if (line.level_given) return usage_error("option --level given twice");
+      line.level_given = true;
       std::string value;
       if (argument == "--level") {
         if (i + 1 >= arguments.size()) return usage_error("option --level needs a level of P");

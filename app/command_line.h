@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/input/maker_options.h"
@@ -32,11 +33,19 @@ struct CommandLine {
   std::string names;
   // --level P: the level of P of the table CSV's critical measurement error, 0 < P < 1.
   double level = 0.05;
+  bool level_given = false;
 
   // --make-command-file: what the arguments after it ask the converter to do.
   MakerOptions maker;
 };
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments);
+
+// True for an option of a run, as "-q", "--name" or "--name=VALUE": a mode of its own
+// (--make-command-file, --help) is not one.
+bool is_run_option(std::string_view argument);
+
+// The usage problem of a run option given with --make-command-file, before or after it.
+std::string run_option_with_maker(std::string_view argument);
 
 }  // namespace morvit

@@ -6,12 +6,13 @@
 #include "app/command_line.h"
 #include "app/program_texts.h"
 #include "driver/diagnostics.h"
-#include "system/interrupts.h"
 #include "driver/run_driver.h"
 #include "exchange/c_stream.h"
 #include "exchange/input/command_file_maker.h"
-#include "driver/diagnostics.h"
 #include "exchange/output/exchange_listener.h"
+#include "system/file_stream.h"
+#include "system/interrupts.h"
+#include "system/platform.h"
 
 namespace {
 
@@ -27,13 +28,22 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   outputs.html = line.html;
   outputs.names = line.names;
   outputs.level = line.level;
-  if (!outputs.any_output()) {
-    if (!line.names.empty() && !line.quiet) {
-      morvit::CStream err(stderr);
+  // --names and --level without an output that uses them are dropped, and told.
+  const bool names_unused = !line.names.empty() && !outputs.any_output();
+  const bool level_unused = line.level_given && line.table_csv.empty() && line.html.empty();
+  if ((names_unused || level_unused) && !line.quiet) {
+    morvit::CStream err(stderr);
+    if (names_unused) {
       morvit::report(err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
     }
+    if (level_unused) {
+      morvit::report(err, {}, morvit::Severity::warning, "--level is used only with --table-csv or --html");
+    }
+  }
+  warned = warned || names_unused || level_unused;
+  if (!outputs.any_output()) {
     const int status = morvit::run_morvit(options);
-    return status == 0 && line.strict && (warned || !line.names.empty()) ? morvit::strict_status : status;
+    return status == 0 && line.strict && warned ? morvit::strict_status : status;
   }
   morvit::CStream err(stderr);
   if (!morvit::check_output_names(outputs, err)) return 2;
@@ -49,7 +59,10 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
 // --make-command-file: interruptions end it as they end a run (a word and status 1, no
 // half-written file), and a lack of memory is told, not an abort.
 int make_command_file(const morvit::MakerOptions& options) {
-  morvit::CStream out(stdout);
+  // A closed standard stream must not be taken by a file the maker writes (run_morvit does
+  // the same for a run).
+  morvit::platform::prepare_process();
+  morvit::FileStream out(morvit::platform::files().standard_output());
   morvit::CStream err(stderr);
   morvit::install_interrupt_handlers(nullptr, nullptr);
   morvit::MakerOutcome outcome = morvit::MakerOutcome::refused;

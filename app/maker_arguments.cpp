@@ -4,7 +4,9 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "exchange/cell_text.h"
+#include "recordio/number_text.h"
 
 namespace morvit {
 namespace {
@@ -31,6 +33,19 @@ bool separator_from(std::string_view text, char& separator) {
   if (text.size() != 1 || text[0] == '"' || text[0] == ' ' || text[0] == '\r' || text[0] == '\n') return false;
   separator = text[0];
   return true;
+}
+
+// The range of --mer and --dam: what the report's fields show (F10.6, 999.999999 at most)
+// and what the run can use: no negative measurement error, and a damping factor below 0.5,
+// beyond which no score keeps its place. Empty when the value is in range.
+std::string factor_range_problem(std::string_view option, double value) {
+  if (option == "--mer" && !(value >= 0.0 && value <= 999.999999)) {
+    return "--mer needs a measurement error factor from 0 to 999.999999, not " + number_text(value);
+  }
+  if (option == "--dam" && !(value >= 0.0 && value < 0.5)) {
+    return "--dam needs a damping factor from 0 to below 0.5, not " + number_text(value);
+  }
+  return {};
 }
 
 MakerArguments problem(std::string text) {
@@ -75,6 +90,7 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     }
     bool known = false;
     for (const std::string_view option : valued) known = known || option == name;
+    if (!known && is_run_option(argument)) return problem(run_option_with_maker(argument));
     if (!known) return problem("unknown option " + std::string(argument) + " for --make-command-file");
     for (const std::string_view earlier : seen) {
       if (earlier == name && name != "--calibrate" && name != "--set") return problem("option " + std::string(name) + " given twice");
@@ -101,6 +117,7 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     } else if (name == "--mer" || name == "--dam") {
       const CellValue cell = read_cell(value, false);
       if (cell.kind != CellKind::number) return problem(std::string(name) + " needs a number, not \"" + value + "\"");
+      if (const std::string range = factor_range_problem(name, cell.value); !range.empty()) return problem(range);
       (name == "--mer" ? options.mer : options.dam) = cell.value;
     } else if (name == "--calibrate") {
       // NAME=E,C,I: the thresholds hold no '=', a column name may.

@@ -52,7 +52,7 @@ struct Times {
 Times run_once(const char* path, std::size_t& report_bytes) {
   const int fd = ::open(path, O_RDONLY);
   if (fd < 0) fail(std::string("cannot open ") + path);
-  auto run = std::make_unique<morvit::RunContext>(morvit::CommandFile(morvit::platform::command_file_source(fd)));
+  auto run = std::make_unique<morvit::RunContext>(morvit::CommandFile(morvit::platform::file_source(fd)));
   Times times;
 
   auto start = Clock::now();

@@ -1,5 +1,6 @@
 #include "driver/diagnostics.h"
 
+#include "recordio/character_cut.h"
 
 #include "system/platform.h"
 #include "driver/run_listener.h"
@@ -27,7 +28,7 @@ constexpr std::array<const char*, warning_kinds> hidden_nouns = {
 std::string quoted_text(std::string_view text) {
   constexpr std::size_t longest = 60;
   std::string result = "\"";
-  result += printable(text.substr(0, longest));
+  result += printable(cut_at_character(text, longest));
   if (text.size() > longest) result += "...";
   return result + "\"";
 }

@@ -44,9 +44,10 @@ enum class WarningKind {
   command_file_created,     // the command file did not exist and was created empty
   comment_before_column_8,  // COM text that starts before column 8 and is not echoed whole
   case_names_not_taken,     // a side file of case names that does not fit the run's cases
+  name_cut,                 // a --names name longer than a comment line has room for, cut
   run_without_table,        // outputs asked for by a run that ended without a table
 };
-inline constexpr std::size_t warning_kinds = 11;
+inline constexpr std::size_t warning_kinds = 12;
 
 // The located messages of a run on standard error, in the form that editors and build tools
 // recognise: "morvit: FILE:LINE:COLUMN: error: WHAT" (and "warning:"). The report itself
@@ -96,7 +97,8 @@ class Diagnostics {
 };
 
 // A text from the command file as a message quotes it: in double quotes, control
-// characters shown as escapes (see printable), cut after 60 characters with "...".
+// characters shown as escapes (see printable), cut after at most 60 bytes, never within a
+// character, with "...".
 std::string quoted_text(std::string_view text);
 
 // A text as it may reach a terminal: every control character (NUL, BEL, CR, ESC, DEL, line

@@ -8,32 +8,39 @@ std::string file_name_of(std::string_view field) {
 }
 
 platform::Handle open_command_file(std::string_view field, bool& created) {
-  return platform::open_command_file(file_name_of(field), created);
+  return platform::files().open_command_file(file_name_of(field), created);
 }
 
 ReportOpening open_report_file(std::string_view field, ReportPlacement placement,
                                const platform::FileIdentity& command_file) {
+  platform::FileSystem& system = platform::files();
   ReportOpening opening;
-  platform::Handle file = platform::open_report_file(file_name_of(field), opening.reason);
+  int error = 0;
+  platform::Handle file = system.open_report_file(file_name_of(field), error);
   if (file == platform::no_handle) {
     opening.problem = ReportOpening::Problem::cannot_open;
+    opening.reason = error != 0 ? system.error_text(error) : std::string("no file name");
     return opening;
   }
-  if (platform::identity(file) == command_file) {
-    platform::close(file);
+  const platform::FileStatus status = system.status(file);
+  if (status.identity == command_file) {
+    system.close(file);
     opening.problem = ReportOpening::Problem::is_command_file;
     return opening;
   }
-  if (!platform::lock_exclusively(file)) {
-    platform::close(file);
+  // Only a file on disk can mix two runs' reports; a device (OUT onto /dev/null) takes both.
+  opening.on_disk = status.kind == platform::PathKind::regular;
+  if (opening.on_disk && !system.lock_exclusively(file)) {
+    system.close(file);
     opening.problem = ReportOpening::Problem::in_use;
     return opening;
   }
   if (placement == ReportPlacement::after_old_content) {
-    platform::position_at_end(file);
-  } else if (platform::is_regular_file(file)) {
-    platform::truncate(file, 0);
+    system.position_at_end(file);
+  } else if (opening.on_disk) {
+    system.truncate(file, 0);
   }
+  opening.identity = status.identity;
   opening.file = file;
   return opening;
 }

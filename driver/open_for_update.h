@@ -26,11 +26,13 @@ struct ReportOpening {
   platform::Handle file = platform::no_handle;
   Problem problem = Problem::none;
   std::string reason;  // the system's reason when the file cannot be opened
+  platform::FileIdentity identity;  // of the file opened
+  bool on_disk = false;             // a regular file, not a device or pipe
 };
 
 // Opens the report file named by an 80-character field for reading and writing, creating it
-// when it does not exist. A report never writes over the command file, nor into a file that
-// another run is writing (each report file is locked while the run writes it). The old
+// when it does not exist. A report never writes over the command file, nor into a file on
+// disk that another run is writing (each is locked while the run writes it). The old
 // content of a file that is replaced is dropped at once, so that a run that ends in any way
 // never leaves the new report in front of the old one's tail.
 ReportOpening open_report_file(std::string_view field, ReportPlacement placement,

@@ -11,7 +11,9 @@ void OutputChannel::attach(platform::Handle file) {
   committed_.store(0);
   sent_.store(0);
   error_ = 0;
-  base_ = file != platform::no_handle && platform::is_regular_file(file) ? platform::position(file) : -1;
+  platform::FileSystem& system = platform::files();
+  const bool on_disk = file != platform::no_handle && system.status(file).kind == platform::PathKind::regular;
+  base_ = on_disk ? system.position(file) : -1;
   file_.store(file);
 }
 
@@ -60,7 +62,7 @@ int OutputChannel::write_out() {
   const std::size_t end = committed_.load();
   std::size_t sent = sent_.load();
   while (sent < end) {
-    const platform::WriteResult result = platform::write(file, buffer_ + sent, end - sent);
+    const platform::WriteResult result = platform::files().write(file, buffer_ + sent, end - sent);
     sent += result.written;
     sent_.store(sent);
     if (result.stop == platform::WriteResult::Stop::interrupted) {
@@ -70,7 +72,7 @@ int OutputChannel::write_out() {
       continue;
     }
     if (result.stop == platform::WriteResult::Stop::failed) {
-      if (platform::is_file_size_limit(result.error)) forget_file_size_interruption();
+      if (platform::files().is_file_size_limit(result.error)) forget_file_size_interruption();
       cut_to_whole_records(sent);
       error_ = result.error;
       return error_;
@@ -87,8 +89,8 @@ void OutputChannel::cut_to_whole_records(std::size_t sent) noexcept {
   std::size_t whole = sent;
   while (whole > 0 && buffer_[whole - 1] != '\n') --whole;
   const platform::Handle file = file_.load();
-  platform::truncate(file, base_ + static_cast<std::int64_t>(whole));
-  platform::position_at_end(file);
+  platform::files().truncate(file, base_ + static_cast<std::int64_t>(whole));
+  platform::files().position_at_end(file);
 }
 
 void OutputChannel::save_from_signal() noexcept {
@@ -97,7 +99,7 @@ void OutputChannel::save_from_signal() noexcept {
   const std::size_t end = committed_.load(std::memory_order_acquire);
   const std::size_t sent = sent_.load();
   if (sent >= end) return;
-  const std::size_t written = platform::write_without_waiting(file, buffer_ + sent, end - sent);
+  const std::size_t written = platform::files().write_without_waiting(file, buffer_ + sent, end - sent);
   if (sent + written < end) cut_to_whole_records(sent + written);
   sent_.store(end);
   committed_.store(0);

@@ -12,7 +12,7 @@ ReportFile::~ReportFile() { close_after_stop(); }
 void ReportFile::connect_console(bool quiet_failures) {
   close();
   CriticalSection critical;
-  channel_.attach(platform::standard_output());
+  channel_.attach(platform::files().standard_output());
   written_ = false;
   target_ = Target::console;
   name_ = "standard output";
@@ -32,9 +32,10 @@ void ReportFile::connect_file(platform::Handle file, std::string name) {
 
 void ReportFile::check(int error, Target target) const {
   if (error == 0 || quiet_failures_) return;
-  const bool closed_console = target == Target::console && platform::standard_output() == platform::no_handle;
+  platform::FileSystem& system = platform::files();
+  const bool closed_console = target == Target::console && system.standard_output() == platform::no_handle;
   throw FatalStop((target == Target::console ? "cannot write the report to " : "cannot write the report file ") +
-                  name_ + ": " + (closed_console ? std::string("it is closed") : platform::error_text(error)));
+                  name_ + ": " + (closed_console ? std::string("it is closed") : system.error_text(error)));
 }
 
 void ReportFile::release() noexcept {
@@ -45,10 +46,10 @@ void ReportFile::release() noexcept {
   CriticalSection critical;
   if (target_ == Target::file) {
     if (written_) {
-      const std::int64_t end = platform::position(file_);
-      if (end >= 0) platform::truncate(file_, end);
+      const std::int64_t end = platform::files().position(file_);
+      if (end >= 0) platform::files().truncate(file_, end);
     }
-    platform::close(file_);
+    platform::files().close(file_);
     file_ = platform::no_handle;
   }
   target_ = Target::none;
@@ -79,8 +80,8 @@ void ReportFile::flush() { check(channel_.flush(), target_); }
 void ReportFile::save_from_signal() noexcept {
   channel_.save_from_signal();
   if (target_ == Target::file && written_) {
-    const std::int64_t end = platform::position(file_);
-    if (end >= 0) platform::truncate(file_, end);
+    const std::int64_t end = platform::files().position(file_);
+    if (end >= 0) platform::files().truncate(file_, end);
   }
 }
 

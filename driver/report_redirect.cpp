@@ -30,7 +30,7 @@ bool names_device(std::string_view name_field) {
 void connect_replacing(RunContext& run, const std::string& name) {
   const ReportOpening opening = open_report_file(name, ReportPlacement::replacing, run.command_identity);
   if (opening.problem != ReportOpening::Problem::none) stop_for(opening, name);
-  run.listener->report_file(name, platform::identity(opening.file));
+  if (opening.on_disk) run.listener->report_file(name, opening.identity);
   run.report.connect_file(opening.file, name);
 }
 
@@ -58,7 +58,7 @@ bool redirect_report(RunContext& run, std::string_view name_field, std::string& 
       reason = opening.reason;
       return false;
     }
-    run.listener->report_file(file_name_of(name_field), platform::identity(opening.file));
+    if (opening.on_disk) run.listener->report_file(file_name_of(name_field), opening.identity);
     run.report.connect_file(opening.file, file_name_of(name_field));
   }
   write_banner(run.report, read_stamp());

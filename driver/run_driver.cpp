@@ -125,27 +125,33 @@ int run_morvit(const RunOptions& options) {
   write_formatted(console, two_empty_lines, {});
 
   const std::string field = command_file_field(options.command_file);
+  RunListener no_listener;
+  RunListener& listener = options.listener != nullptr ? *options.listener : no_listener;
   bool created = false;
-  const platform::Handle file = open_command_file(field, created);
+  // "-" is standard input, as for other programs that read files.
+  const bool from_standard_input = options.command_file == standard_input_name;
+  const platform::Handle file =
+      from_standard_input ? platform::files().standard_input() : open_command_file(field, created);
   if (file == platform::no_handle) {
     write_free_form(console, {"Input filename missing or invalid.  Program stopped."});
     console.close();
     remove_interrupt_handlers();
     if (options.command_file.empty()) print_diagnostic_line("Try 'morvit --help' for more information.");
-    return 0;
+    listener.stopped(options.command_file.empty() ? std::string("no command file named")
+                                                  : "the command file " + options.command_file + " cannot be opened");
+    return options.strict ? strict_status : 0;
   }
 
   int status = 0;
   std::unique_ptr<RunContext> context;
-  RunListener no_listener;
   try {
-    const platform::FileIdentity identity = platform::identity(file);
-    std::unique_ptr<ByteSource> source = platform::command_file_source(file);
+    const platform::FileIdentity identity = platform::files().status(file).identity;
+    std::unique_ptr<ByteSource> source = platform::file_source(file);
     context = std::make_unique<RunContext>(CommandFile(std::move(source)));
-    context->command_name = file_name_of(field);
+    context->command_name = from_standard_input ? std::string("standard input") : file_name_of(field);
     context->diagnostics = Diagnostics(context->command_name, options.quiet, options.listener);
     context->command_identity = identity;
-    context->listener = options.listener != nullptr ? options.listener : &no_listener;
+    context->listener = &listener;
     // A mistyped name makes an empty command file, which the report then calls an end of
     // file before FIN: say what happened.
     if (created) {
@@ -162,11 +168,13 @@ int run_morvit(const RunOptions& options) {
     if (context) context->report.close_after_stop();
     console.close_after_stop();
     print_diagnostic(stop.what());
+    listener.stopped("the run was stopped");
     status = fatal_stop_status;
   } catch (const std::bad_alloc&) {
     if (context) context->report.close_after_stop();
     console.close_after_stop();
     print_diagnostic("out of memory; the run was stopped");
+    listener.stopped("the run was stopped");
     status = fatal_stop_status;
   }
   console.close_after_stop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "driver/run_listener.h"
 
@@ -9,7 +10,7 @@ namespace morvit {
 // How the program was asked to run.
 struct RunOptions {
   // The command-file argument as given (the run cuts it to 80 characters); empty when the
-  // command line names no file.
+  // command line names no file; standard_input_name for standard input.
   std::string command_file;
   // No warnings on standard error.
   bool quiet = false;
@@ -24,8 +25,12 @@ struct RunOptions {
   bool hosted = false;
 };
 
-// The exit status of a --strict run that reached its end with errors or warnings.
+// The exit status of a --strict run that reached its end with errors or warnings, or whose
+// command file could not be opened.
 inline constexpr int strict_status = 3;
+
+// The command-file argument that reads the command file from standard input.
+inline constexpr std::string_view standard_input_name = "-";
 
 // Runs MORVIT on the command file and returns the process exit status.
 int run_morvit(const RunOptions& options);

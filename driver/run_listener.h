@@ -29,7 +29,8 @@ class RunListener {
   virtual ~RunListener() = default;
   // A COM line: the 73 characters of columns 8 to 80, in capitals, as echoed to the report.
   virtual void comment(std::string_view /*text*/) {}
-  // A report file the run has opened to write into (morvit.out, fort.6, a file named by OUT).
+  // A report file on disk the run has opened to write into (morvit.out, fort.6, a file named
+  // by OUT); not a device.
   virtual void report_file(std::string_view /*name*/, const platform::FileIdentity& /*identity*/) {}
   // A warning as told on standard error, without the leading "morvit: "
   // ("run.cmd:5:9: warning: ...").
@@ -42,6 +43,9 @@ class RunListener {
   // fatal stop or an interrupt. Warnings about the outputs go to the run's `diagnostics`,
   // which count them with the run's own.
   virtual void finished(bool /*table_written*/, Diagnostics& /*diagnostics*/) {}
+  // Instead of finished(), when the run ends before its end: the command file cannot be
+  // opened, or a fatal stop (`why` says which, in a few words). Not after an interrupt.
+  virtual void stopped(std::string_view /*why*/) {}
 };
 
 }  // namespace morvit

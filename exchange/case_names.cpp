@@ -1,8 +1,10 @@
 #include "exchange/case_names.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <bit>
+#include <charconv>
+
+#include "exchange/cell_text.h"
+#include "system/file_reading.h"
 
 #include "recordio/double_bits.h"
 
@@ -80,14 +82,27 @@ std::string case_names_text(const std::vector<std::string>& names, std::uint64_t
   return text;
 }
 
-std::optional<CaseNames> read_case_names(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return std::nullopt;
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  std::string text = content.str();
+std::optional<CaseNames> read_case_names(const std::string& path, std::string* refused) {
+  platform::FileSystem& system = platform::files();
+  // A FIFO or device of that name is never opened: it might wait, or never end.
+  const platform::FileStatus status = system.status(path, /*follow_links=*/true);
+  if (status.kind != platform::PathKind::regular) return std::nullopt;
+  const auto too_large = [&]() -> std::optional<CaseNames> {
+    if (refused != nullptr) {
+      *refused = "larger than the side file of a command file can be (" +
+                 with_thousands(static_cast<long>(side_file_limit)) + " bytes)";
+    }
+    return std::nullopt;
+  };
+  if (status.size > static_cast<std::int64_t>(side_file_limit)) return too_large();
+  int error = 0;
+  const platform::Handle file = system.open_for_reading(path, error);
+  if (file == platform::no_handle) return std::nullopt;
+  std::string text;
+  const WholeRead read_outcome = read_to_end(file, text, side_file_limit, error);
+  system.close(file);
+  if (read_outcome == WholeRead::too_large) return too_large();
+  if (read_outcome == WholeRead::failed) return std::nullopt;
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   CaseNames read;
   std::size_t start = 0;
@@ -110,6 +125,25 @@ std::optional<CaseNames> read_case_names(const std::string& path) {
     read.names.push_back(std::move(name));
   }
   return read;
+}
+
+SideRecord source_record(const platform::FileIdentity& identity) {
+  return {std::string(source_key), std::to_string(identity.volume) + ' ' + std::to_string(identity.index)};
+}
+
+std::optional<platform::FileIdentity> recorded_source(const CaseNames& names) {
+  for (const SideRecord& record : names.records) {
+    if (record.key != source_key) continue;
+    const std::string& value = record.value;
+    platform::FileIdentity identity;
+    const char* end = value.data() + value.size();
+    const auto volume = std::from_chars(value.data(), end, identity.volume);
+    if (volume.ec != std::errc() || volume.ptr == end || *volume.ptr != ' ') continue;
+    const auto index = std::from_chars(volume.ptr + 1, end, identity.index);
+    if (index.ec != std::errc() || index.ptr != end) continue;
+    return identity;
+  }
+  return std::nullopt;
 }
 
 }  // namespace morvit

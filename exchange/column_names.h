@@ -39,6 +39,9 @@ struct ColumnNames {
   const std::string& shown_factor(int factor) const;  // factor 1 is A
 };
 
+// The room a factor's name has in its comment line "A = NAME": columns 12 to 80, in bytes.
+inline constexpr std::size_t max_factor_name_bytes = comment_columns - 4;
+
 // The comment texts (columns 8 to 80 of a COM line) that name the columns.
 std::string outcome_comment(std::string_view name);
 std::string factor_comment(int factor, std::string_view name);  // factor 1 is A

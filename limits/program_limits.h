@@ -8,14 +8,19 @@
 
 namespace morvit {
 
-// A command line: 80 columns.
+// A command line: 80 columns; a COM line's text stands in columns 8 to 80.
 inline constexpr int line_columns = 80;
+inline constexpr int comment_columns = line_columns - 7;
 
 // A run: at most 100,000 cases and 10 factors (columns 1 to 10 beside the outcome, column 0).
 inline constexpr int max_cases = 100000;
 inline constexpr std::string_view max_cases_text = "100,000";  // as messages and the report write it
 inline constexpr int max_factors = 10;
 inline constexpr int max_columns = max_factors + 1;
+
+// A case name, as the maker keeps it beside a command file: at most this many bytes of
+// UTF-8 (longer names are cut where a character ends).
+inline constexpr int max_case_name_bytes = 256;
 
 // The table: single factors, then combinations of two to six factors.
 inline constexpr int max_combination_size = 6;

@@ -72,6 +72,8 @@ CriticalSection::~CriticalSection() {
 
 bool interruption_pending() noexcept { return pending.load() != none_pending; }
 
+bool interruptions_held() noexcept { return critical_depth.load() > 0; }
+
 void forget_file_size_interruption() noexcept {
   int expected = static_cast<int>(Interruption::file_size);
   pending.compare_exchange_strong(expected, none_pending);

@@ -33,6 +33,9 @@ class CriticalSection {
 // True when an interruption waits for the critical section to end.
 bool interruption_pending() noexcept;
 
+// True while a critical section holds interruptions back.
+bool interruptions_held() noexcept;
+
 // A write failed because the file passed the size limit: the signal that came with it is the
 // write failure itself, reported as such, not an interruption.
 void forget_file_size_interruption() noexcept;

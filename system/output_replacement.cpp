@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "system/file_paths.h"
 #include "system/interrupts.h"
@@ -51,8 +52,12 @@ bool OutputReplacement::fail(std::string reason) {
 }
 
 bool OutputReplacement::fail_with(int error) {
-  if (platform::is_file_size_limit(error)) forget_file_size_interruption();
-  return fail(platform::error_text(error));
+  if (platform::files().is_file_size_limit(error)) forget_file_size_interruption();
+  return fail(platform::files().error_text(error));
+}
+
+bool OutputReplacement::folder_refused(int error) {
+  return fail("the folder " + folder_of(target_) + ": " + platform::files().error_text(error));
 }
 
 bool OutputReplacement::write_all(platform::Handle file, std::string_view content) {
@@ -63,7 +68,7 @@ bool OutputReplacement::write_all(platform::Handle file, std::string_view conten
       return fail("interrupted");
     }
     const std::size_t size = content.size() - done < piece_size ? content.size() - done : piece_size;
-    const platform::WriteResult result = platform::write(file, content.data() + done, size);
+    const platform::WriteResult result = platform::files().write(file, content.data() + done, size);
     done += result.written;
     switch (result.stop) {
       case platform::WriteResult::Stop::none:
@@ -76,38 +81,65 @@ bool OutputReplacement::write_all(platform::Handle file, std::string_view conten
   return true;
 }
 
+void OutputReplacement::keep_owner_and_mode(platform::Handle file, const platform::FileStatus& old) {
+  platform::FileSystem& system = platform::files();
+  const platform::FileStatus made = system.status(file);
+  bool group_kept = old.group < 0 || made.group == old.group;
+  if (old.owner >= 0 && (made.owner != old.owner || !group_kept)) {
+    // Both where the runner may (root), else the group alone (a group the runner is in).
+    group_kept = system.set_owner(file, old.owner, old.group) || system.set_owner(file, -1, old.group) || group_kept;
+  }
+  std::uint32_t mode = old.mode & platform::permission_bits;
+  if (!group_kept) mode &= ~platform::group_bits;
+  (void)system.set_mode(file, mode);
+}
+
 bool OutputReplacement::prepare(std::string_view content) {
+  platform::FileSystem& system = platform::files();
   problem_.clear();
   interrupted_ = false;
-  target_ = final_path(name_);
+  const ResolvedPath resolved = resolve_links(name_);
+  target_ = resolved.path;
+  if (!resolved.refused_link.empty()) {
+    return fail("the link " + resolved.refused_link +
+                " is not followed: it belongs neither to you nor to the owner of its folder, which is sticky and open "
+                "to every user");
+  }
+  const platform::FileStatus old = system.status(target_, /*follow_links=*/false);
+  kind_ = old.kind;
   int error = 0;
-  kind_ = platform::path_kind(target_, error);
   switch (kind_) {
-    case platform::PathKind::unknown: return fail_with(error);
+    case platform::PathKind::unknown: return fail_with(old.error);
     case platform::PathKind::directory: return fail("it is a directory");
     case platform::PathKind::other: in_place_ = content; return true;
-    case platform::PathKind::missing:
-    case platform::PathKind::regular: break;
+    case platform::PathKind::link: return fail("too many levels of symbolic links");
+    case platform::PathKind::regular:
+      // Where the system would not let the file be written in place, it is not replaced.
+      if (!system.may_write_in_place(name_, error)) return fail_with(error);
+      break;
+    case platform::PathKind::missing: break;
   }
   platform::Handle file = platform::no_handle;
   for (int attempt = 0; attempt < name_tries && file == platform::no_handle; ++attempt) {
     temporary_ = temporary_name(target_, temporary_count.fetch_add(1));
-    file = platform::create_new_file(temporary_, kind_ == platform::PathKind::regular ? target_ : std::string(), error);
+    file = system.create_new_file(temporary_, error);
     if (file == platform::no_handle) temporary_.clear();
-    if (file == platform::no_handle && !platform::is_name_taken(error)) return fail_with(error);
+    if (file == platform::no_handle && !system.is_name_taken(error)) return folder_refused(error);
   }
-  if (file == platform::no_handle) return fail_with(error);
+  if (file == platform::no_handle) return folder_refused(error);
+  if (kind_ == platform::PathKind::regular) keep_owner_and_mode(file, old);
   bool written = write_all(file, content);
-  if (written && !platform::flush_to_disk(file, error)) written = fail_with(error);
-  platform::close(file);
+  if (written && !system.flush_to_disk(file, error)) written = fail_with(error);
+  system.close(file);
   if (!written) abandon();
   return written;
 }
 
 bool OutputReplacement::commit() {
+  platform::FileSystem& system = platform::files();
   int error = 0;
   if (kind_ == platform::PathKind::other) {
-    platform::Handle file = platform::open_existing_for_writing(target_, error);
+    platform::Handle file = system.open_existing_for_writing(target_, error);
     if (file == platform::no_handle) {
       if (interruption_pending()) {
         interrupted_ = true;
@@ -116,13 +148,13 @@ bool OutputReplacement::commit() {
       return fail_with(error);
     }
     const bool written = write_all(file, in_place_);
-    platform::close(file);
+    system.close(file);
     return written;
   }
   if (temporary_.empty()) return fail("nothing was prepared");
-  if (!platform::rename_replacing(temporary_, target_, error)) {
+  if (!system.rename_replacing(temporary_, target_, error)) {
     abandon();
-    return fail_with(error);
+    return folder_refused(error);
   }
   temporary_.clear();
   return true;
@@ -130,15 +162,42 @@ bool OutputReplacement::commit() {
 
 void OutputReplacement::abandon() noexcept {
   if (temporary_.empty()) return;
-  platform::remove_file(temporary_.c_str());
+  platform::files().remove_file(temporary_.c_str());
   temporary_.clear();
 }
 
-std::string replace_output(const std::string& name, std::string_view content) {
+TogetherOutcome replace_together(const std::vector<OutputContent>& outputs) {
   CriticalSection critical;
-  OutputReplacement output(name);
-  if (output.prepare(content) && output.commit()) return {};
-  return output.problem();
+  std::vector<std::unique_ptr<OutputReplacement>> replacements;
+  TogetherOutcome outcome;
+  outcome.replaced.assign(outputs.size(), false);
+  const auto failed = [&](std::size_t index) {
+    outcome.written = false;
+    outcome.failed = index;
+    outcome.problem = replacements[index]->problem();
+    outcome.interrupted = replacements[index]->interrupted();
+    for (const auto& replacement : replacements) replacement->abandon();
+    return outcome;
+  };
+  for (const OutputContent& output : outputs) {
+    replacements.push_back(std::make_unique<OutputReplacement>(output.name));
+    if (!replacements.back()->prepare(output.content)) return failed(replacements.size() - 1);
+  }
+  // Devices and FIFOs first, which may wait or fail while every file on disk is still old;
+  // then the renames, which neither wait nor, after the checks above, fail but rarely.
+  for (const bool in_place : {true, false}) {
+    for (std::size_t i = 0; i < replacements.size(); ++i) {
+      if (replacements[i]->in_place() != in_place) continue;
+      if (!replacements[i]->commit()) return failed(i);
+      outcome.replaced[i] = true;
+    }
+  }
+  return outcome;
+}
+
+std::string replace_output(const std::string& name, std::string_view content) {
+  const TogetherOutcome outcome = replace_together({{name, content}});
+  return outcome.written ? std::string() : outcome.problem;
 }
 
 }  // namespace morvit

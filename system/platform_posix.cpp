@@ -25,28 +25,26 @@ std::array<bool, 3> closed_at_start{};
 
 int descriptor(Handle file) { return static_cast<int>(file); }
 
-class DescriptorSource final : public ByteSource {
- public:
-  explicit DescriptorSource(int fd) : fd_(fd) {}
-  ~DescriptorSource() override { ::close(fd_); }
-  DescriptorSource(const DescriptorSource&) = delete;
-  DescriptorSource& operator=(const DescriptorSource&) = delete;
-
-  long read(char* dest, std::size_t size) override {
-    for (;;) {
-      const ssize_t n = ::read(fd_, dest, size);
-      if (n >= 0) return static_cast<long>(n);
-      if (errno != EINTR) return -1;
-    }
-  }
-
- private:
-  int fd_;
-};
-
 bool is_directory(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A name the system can be asked about: not empty, without a zero byte inside.
+bool usable_name(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
+
+FileStatus status_of(const struct stat& info) {
+  FileStatus status;
+  status.kind = S_ISREG(info.st_mode)   ? PathKind::regular
+                : S_ISDIR(info.st_mode) ? PathKind::directory
+                : S_ISLNK(info.st_mode) ? PathKind::link
+                                        : PathKind::other;
+  status.identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  status.mode = static_cast<std::uint32_t>(info.st_mode & 07777);
+  status.owner = static_cast<std::int64_t>(info.st_uid);
+  status.group = static_cast<std::int64_t>(info.st_gid);
+  status.size = static_cast<std::int64_t>(info.st_size);
+  return status;
 }
 
 constexpr std::array<int, 5> interruption_signals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
@@ -84,7 +82,9 @@ void prepare_process() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-Handle standard_output() { return closed_at_start[1] ? no_handle : STDOUT_FILENO; }
+Handle FileSystem::standard_input() { return closed_at_start[0] ? no_handle : STDIN_FILENO; }
+
+Handle FileSystem::standard_output() { return closed_at_start[1] ? no_handle : STDOUT_FILENO; }
 
 void write_standard_error(std::string_view text) noexcept {
   if (closed_at_start[2]) return;
@@ -99,9 +99,9 @@ void write_standard_error(std::string_view text) noexcept {
   }
 }
 
-Handle open_command_file(const std::string& name, bool& created) {
+Handle FileSystem::open_command_file(const std::string& name, bool& created) {
   created = false;
-  if (name.empty() || name.find('\0') != std::string::npos) return no_handle;
+  if (!usable_name(name)) return no_handle;
   // Read only: the run never writes to its command file, and a pipe or FIFO then ends
   // when its writer is done. A name that does not exist is created empty, and told.
   int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
@@ -119,130 +119,77 @@ Handle open_command_file(const std::string& name, bool& created) {
   return fd;
 }
 
-Handle open_report_file(const std::string& name, std::string& reason) {
-  if (name.empty() || name.find('\0') != std::string::npos) {
-    reason = "no file name";
+Handle FileSystem::open_for_reading(const std::string& name, int& error) {
+  error = 0;
+  if (!usable_name(name)) {
+    error = ENOENT;
+    return no_handle;
+  }
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) error = errno;
+  return fd < 0 ? no_handle : fd;
+}
+
+Handle FileSystem::open_report_file(const std::string& name, int& error) {
+  error = 0;
+  if (!usable_name(name)) {
+    error = ENOENT;
     return no_handle;
   }
   const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) {
-    reason = error_text(errno);
+    error = errno;
     return no_handle;
   }
   if (is_directory(fd)) {
     ::close(fd);
-    reason = error_text(EISDIR);
+    error = EISDIR;
     return no_handle;
   }
   return fd;
 }
 
-PathKind path_kind(const std::string& path, int& error) {
-  error = 0;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) return PathKind::missing;
-    error = errno;
-    return PathKind::unknown;
-  }
-  if (S_ISREG(info.st_mode)) return PathKind::regular;
-  if (S_ISDIR(info.st_mode)) return PathKind::directory;
-  return PathKind::other;
-}
-
-bool path_identity(const std::string& path, FileIdentity& identity) {
-  struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
-  identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-  return true;
-}
-
-Handle create_new_file(const std::string& path, const std::string& like, int& error) {
+Handle FileSystem::create_new_file(const std::string& path, int& error) {
   error = 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) {
-    error = errno;
-    return no_handle;
-  }
-  struct stat old {};
-  if (!like.empty() && ::stat(like.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    (void)::fchmod(fd, old.st_mode & 07777);
-  }
-  return fd;
+  if (fd < 0) error = errno;
+  return fd < 0 ? no_handle : fd;
 }
 
-bool is_name_taken(int error) { return error == EEXIST; }
-
-Handle open_existing_for_writing(const std::string& path, int& error) {
+Handle FileSystem::open_existing_for_writing(const std::string& path, int& error) {
   error = 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    error = errno;
-    return no_handle;
-  }
-  return fd;
+  if (fd < 0) error = errno;
+  return fd < 0 ? no_handle : fd;
 }
 
-bool flush_to_disk(Handle file, int& error) {
+bool FileSystem::may_write_in_place(const std::string& path, int& error) {
   error = 0;
-  for (;;) {
-    if (::fsync(descriptor(file)) == 0) return true;
-    if (errno == EINTR) continue;
-    // A file system that cannot sync (some network and special ones) has nothing to add.
-    if (errno == EINVAL || errno == ENOTSUP) return true;
+  // Without waiting: a name that became a FIFO meanwhile must not hold the run.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
     error = errno;
     return false;
   }
+  ::close(fd);
+  return true;
 }
 
-bool rename_replacing(const std::string& from, const std::string& to, int& error) {
+void FileSystem::close(Handle file) noexcept { ::close(descriptor(file)); }
+
+long FileSystem::read(Handle file, char* dest, std::size_t size, int& error) {
   error = 0;
-  if (::rename(from.c_str(), to.c_str()) == 0) return true;
-  error = errno;
-  return false;
-}
-
-void remove_file(const char* path) noexcept { (void)::unlink(path); }
-
-std::uint64_t process_number() { return static_cast<std::uint64_t>(::getpid()); }
-
-std::unique_ptr<ByteSource> command_file_source(Handle file) {
-  return std::make_unique<DescriptorSource>(descriptor(file));
-}
-
-FileIdentity identity(Handle file) {
-  struct stat info {};
-  // A file whose identity cannot be read is like no other.
-  if (::fstat(descriptor(file), &info) != 0) return {std::numeric_limits<std::uint64_t>::max(), static_cast<std::uint64_t>(file)};
-  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-}
-
-bool is_regular_file(Handle file) {
-  struct stat info {};
-  return ::fstat(descriptor(file), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool lock_exclusively(Handle file) {
   for (;;) {
-    if (::flock(descriptor(file), LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno == EINTR) continue;
-    // Only a lock held elsewhere refuses; file systems without locks let the run go on.
-    return errno != EWOULDBLOCK;
+    const ssize_t n = ::read(descriptor(file), dest, size);
+    if (n >= 0) return static_cast<long>(n);
+    if (errno != EINTR) {
+      error = errno;
+      return -1;
+    }
   }
 }
 
-std::int64_t position(Handle file) { return static_cast<std::int64_t>(::lseek(descriptor(file), 0, SEEK_CUR)); }
-
-void position_at_end(Handle file) { (void)::lseek(descriptor(file), 0, SEEK_END); }
-
-void truncate(Handle file, std::int64_t size) noexcept {
-  // A cut that fails leaves the file longer; the records before the cut are whole either way.
-  if (::ftruncate(descriptor(file), static_cast<off_t>(size)) != 0) return;
-}
-
-void close(Handle file) noexcept { ::close(descriptor(file)); }
-
-WriteResult write(Handle file, const char* data, std::size_t size) noexcept {
+WriteResult FileSystem::write(Handle file, const char* data, std::size_t size) noexcept {
   const int fd = descriptor(file);
   for (;;) {
     const ssize_t n = ::write(fd, data, size);
@@ -255,7 +202,7 @@ WriteResult write(Handle file, const char* data, std::size_t size) noexcept {
   }
 }
 
-std::size_t write_without_waiting(Handle file, const char* data, std::size_t size) noexcept {
+std::size_t FileSystem::write_without_waiting(Handle file, const char* data, std::size_t size) noexcept {
   const int fd = descriptor(file);
   std::size_t written = 0;
   while (written < size) {
@@ -272,9 +219,116 @@ std::size_t write_without_waiting(Handle file, const char* data, std::size_t siz
   return written;
 }
 
-std::string error_text(int error) { return std::strerror(error); }
+bool FileSystem::flush_to_disk(Handle file, int& error) {
+  error = 0;
+  for (;;) {
+    if (::fsync(descriptor(file)) == 0) return true;
+    if (errno == EINTR) continue;
+    // A file system that cannot sync (some network and special ones) has nothing to add.
+    if (errno == EINVAL || errno == ENOTSUP) return true;
+    error = errno;
+    return false;
+  }
+}
 
-bool is_file_size_limit(int error) { return error == EFBIG; }
+std::int64_t FileSystem::position(Handle file) noexcept {
+  return static_cast<std::int64_t>(::lseek(descriptor(file), 0, SEEK_CUR));
+}
+
+void FileSystem::position_at_end(Handle file) { (void)::lseek(descriptor(file), 0, SEEK_END); }
+
+void FileSystem::truncate(Handle file, std::int64_t size) noexcept {
+  // A cut that fails leaves the file longer; the records before the cut are whole either way.
+  if (::ftruncate(descriptor(file), static_cast<off_t>(size)) != 0) return;
+}
+
+bool FileSystem::lock_exclusively(Handle file) {
+  for (;;) {
+    if (::flock(descriptor(file), LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EINTR) continue;
+    // Only a lock held elsewhere refuses; file systems without locks let the run go on.
+    return errno != EWOULDBLOCK;
+  }
+}
+
+FileStatus FileSystem::status(Handle file) {
+  struct stat info {};
+  if (::fstat(descriptor(file), &info) != 0) {
+    FileStatus unknown;
+    unknown.kind = PathKind::unknown;
+    unknown.error = errno;
+    unknown.identity = {std::numeric_limits<std::uint64_t>::max(), static_cast<std::uint64_t>(file)};
+    return unknown;
+  }
+  return status_of(info);
+}
+
+FileStatus FileSystem::status(const std::string& path, bool follow_links) {
+  struct stat info {};
+  const int result = follow_links ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+  if (result != 0) {
+    FileStatus failed;
+    if (errno != ENOENT && errno != ENOTDIR) {
+      failed.kind = PathKind::unknown;
+      failed.error = errno;
+    }
+    return failed;
+  }
+  return status_of(info);
+}
+
+bool FileSystem::link_target(const std::string& path, std::string& target, int& error) {
+  error = 0;
+  std::string buffer(256, '\0');
+  for (;;) {
+    const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (n < 0) {
+      error = errno;
+      return false;
+    }
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      target.assign(buffer.data(), static_cast<std::size_t>(n));
+      return true;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string FileSystem::current_directory() {
+  std::string buffer(256, '\0');
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return "/";
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.c_str();
+}
+
+std::int64_t FileSystem::runner() { return static_cast<std::int64_t>(::geteuid()); }
+
+bool FileSystem::set_owner(Handle file, std::int64_t owner, std::int64_t group) {
+  return ::fchown(descriptor(file), static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0;
+}
+
+bool FileSystem::set_mode(Handle file, std::uint32_t mode) {
+  return ::fchmod(descriptor(file), static_cast<mode_t>(mode)) == 0;
+}
+
+bool FileSystem::rename_replacing(const std::string& from, const std::string& to, int& error) {
+  error = 0;
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  error = errno;
+  return false;
+}
+
+void FileSystem::remove_file(const char* path) noexcept { (void)::unlink(path); }
+
+bool FileSystem::is_name_taken(int error) { return error == EEXIST; }
+
+bool FileSystem::is_file_size_limit(int error) { return error == EFBIG; }
+
+std::string FileSystem::error_text(int error) { return std::strerror(error); }
+
+std::uint64_t process_number() { return static_cast<std::uint64_t>(::getpid()); }
 
 LocalTime local_time() {
   const std::time_t now = std::time(nullptr);

@@ -22,28 +22,22 @@ bool usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDL
 HANDLE standard_output_handle = nullptr;
 HANDLE standard_error_handle = nullptr;
 
-class HandleSource final : public ByteSource {
- public:
-  explicit HandleSource(HANDLE file) : file_(file) {}
-  ~HandleSource() override { CloseHandle(file_); }
-  HandleSource(const HandleSource&) = delete;
-  HandleSource& operator=(const HandleSource&) = delete;
-
-  long read(char* dest, std::size_t size) override {
-    const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-    DWORD got = 0;
-    if (ReadFile(file_, dest, wanted, &got, nullptr)) return static_cast<long>(got);
-    // The writer of a pipe has closed its end: that is the end of the file.
-    return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
-  }
-
- private:
-  HANDLE file_;
-};
-
 bool is_directory(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
   return GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A name the system can be asked about: not empty, without a zero byte inside.
+bool usable_name(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
+
+// What an open file on disk is. Windows has no owners or permission bits of POSIX.
+FileStatus status_of(const BY_HANDLE_FILE_INFORMATION& info) {
+  FileStatus status;
+  status.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::directory : PathKind::regular;
+  const std::uint64_t index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  status.identity = {info.dwVolumeSerialNumber, index};
+  status.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+  return status;
 }
 
 // The byte that a run locks to mark a report file as its own: far beyond any end of file,
@@ -74,7 +68,12 @@ void prepare_process() {
   standard_error_handle = GetStdHandle(STD_ERROR_HANDLE);
 }
 
-Handle standard_output() {
+Handle FileSystem::standard_input() {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  return usable(input) ? as_platform_handle(input) : no_handle;
+}
+
+Handle FileSystem::standard_output() {
   return usable(standard_output_handle) ? as_platform_handle(standard_output_handle) : no_handle;
 }
 
@@ -90,9 +89,9 @@ void write_standard_error(std::string_view text) noexcept {
   }
 }
 
-Handle open_command_file(const std::string& name, bool& created) {
+Handle FileSystem::open_command_file(const std::string& name, bool& created) {
   created = false;
-  if (name.empty() || name.find('\0') != std::string::npos) return no_handle;
+  if (!usable_name(name)) return no_handle;
   // Read only: the run never writes to its command file. Others may go on writing it.
   HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -106,53 +105,42 @@ Handle open_command_file(const std::string& name, bool& created) {
   return as_platform_handle(file);
 }
 
-Handle open_report_file(const std::string& name, std::string& reason) {
-  if (name.empty() || name.find('\0') != std::string::npos) {
-    reason = "no file name";
+Handle FileSystem::open_for_reading(const std::string& name, int& error) {
+  error = 0;
+  if (!usable_name(name)) {
+    error = ERROR_FILE_NOT_FOUND;
     return no_handle;
   }
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (!usable(file)) {
-    reason = error_text(static_cast<int>(GetLastError()));
-    return no_handle;
-  }
-  if (is_directory(file)) {
-    CloseHandle(file);
-    reason = error_text(ERROR_DIRECTORY);
+    error = static_cast<int>(GetLastError());
     return no_handle;
   }
   return as_platform_handle(file);
 }
 
-PathKind path_kind(const std::string& path, int& error) {
+Handle FileSystem::open_report_file(const std::string& name, int& error) {
   error = 0;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::missing;
-    error = static_cast<int>(code);
-    return PathKind::unknown;
+  if (!usable_name(name)) {
+    error = ERROR_FILE_NOT_FOUND;
+    return no_handle;
   }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::directory;
-  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return PathKind::other;
-  return PathKind::regular;
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!usable(file)) {
+    error = static_cast<int>(GetLastError());
+    return no_handle;
+  }
+  if (is_directory(file)) {
+    CloseHandle(file);
+    error = ERROR_DIRECTORY;
+    return no_handle;
+  }
+  return as_platform_handle(file);
 }
 
-bool path_identity(const std::string& path, FileIdentity& identity) {
-  if (path.empty()) return false;
-  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (!usable(file)) return false;
-  BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = GetFileInformationByHandle(file, &info) != 0;
-  CloseHandle(file);
-  if (!known) return false;
-  identity = {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-  return true;
-}
-
-Handle create_new_file(const std::string& path, const std::string& /*like*/, int& error) {
+Handle FileSystem::create_new_file(const std::string& path, int& error) {
   error = 0;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (!usable(file)) {
@@ -162,9 +150,7 @@ Handle create_new_file(const std::string& path, const std::string& /*like*/, int
   return as_platform_handle(file);
 }
 
-bool is_name_taken(int error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
-
-Handle open_existing_for_writing(const std::string& path, int& error) {
+Handle FileSystem::open_existing_for_writing(const std::string& path, int& error) {
   error = 0;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -175,74 +161,29 @@ Handle open_existing_for_writing(const std::string& path, int& error) {
   return as_platform_handle(file);
 }
 
-bool flush_to_disk(Handle file, int& error) {
+bool FileSystem::may_write_in_place(const std::string& path, int& error) {
+  // A read-only file, or one another program holds open against writers, refuses.
+  const Handle file = open_existing_for_writing(path, error);
+  if (file == no_handle) return false;
+  CloseHandle(as_handle(file));
+  return true;
+}
+
+void FileSystem::close(Handle file) noexcept { CloseHandle(as_handle(file)); }
+
+long FileSystem::read(Handle file, char* dest, std::size_t size, int& error) {
   error = 0;
-  if (FlushFileBuffers(as_handle(file))) return true;
-  error = static_cast<int>(GetLastError());
-  return false;
+  const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+  DWORD got = 0;
+  if (ReadFile(as_handle(file), dest, wanted, &got, nullptr)) return static_cast<long>(got);
+  // The writer of a pipe has closed its end: that is the end of the file.
+  const DWORD code = GetLastError();
+  if (code == ERROR_BROKEN_PIPE) return 0;
+  error = static_cast<int>(code);
+  return -1;
 }
 
-bool rename_replacing(const std::string& from, const std::string& to, int& error) {
-  error = 0;
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  error = static_cast<int>(GetLastError());
-  return false;
-}
-
-void remove_file(const char* path) noexcept { DeleteFileA(path); }
-
-std::uint64_t process_number() { return GetCurrentProcessId(); }
-
-std::unique_ptr<ByteSource> command_file_source(Handle file) { return std::make_unique<HandleSource>(as_handle(file)); }
-
-FileIdentity identity(Handle file) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(as_handle(file), &info)) {
-    // A pipe or a device: like no other file.
-    return {std::numeric_limits<std::uint64_t>::max(), static_cast<std::uint64_t>(file)};
-  }
-  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-bool is_regular_file(Handle file) { return GetFileType(as_handle(file)) == FILE_TYPE_DISK; }
-
-bool lock_exclusively(Handle file) {
-  OVERLAPPED where{};
-  where.Offset = lock_offset_low;
-  where.OffsetHigh = lock_offset_high;
-  if (LockFileEx(as_handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) return true;
-  // Only a lock held elsewhere refuses; devices and pipes without locks let the run go on.
-  return GetLastError() != ERROR_LOCK_VIOLATION;
-}
-
-std::int64_t position(Handle file) {
-  if (!is_regular_file(file)) return -1;
-  LARGE_INTEGER zero{};
-  LARGE_INTEGER now{};
-  if (!SetFilePointerEx(as_handle(file), zero, &now, FILE_CURRENT)) return -1;
-  return now.QuadPart;
-}
-
-void position_at_end(Handle file) {
-  LARGE_INTEGER zero{};
-  SetFilePointerEx(as_handle(file), zero, nullptr, FILE_END);
-}
-
-void truncate(Handle file, std::int64_t size) noexcept {
-  // The end of file is set where the file pointer stands; the pointer then goes back to
-  // where it was, as the run expects of a cut.
-  LARGE_INTEGER zero{};
-  LARGE_INTEGER before{};
-  if (!SetFilePointerEx(as_handle(file), zero, &before, FILE_CURRENT)) return;
-  LARGE_INTEGER at{};
-  at.QuadPart = size;
-  if (SetFilePointerEx(as_handle(file), at, nullptr, FILE_BEGIN)) SetEndOfFile(as_handle(file));
-  SetFilePointerEx(as_handle(file), before, nullptr, FILE_BEGIN);
-}
-
-void close(Handle file) noexcept { CloseHandle(as_handle(file)); }
-
-WriteResult write(Handle file, const char* data, std::size_t size) noexcept {
+WriteResult FileSystem::write(Handle file, const char* data, std::size_t size) noexcept {
   const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
   DWORD written = 0;
   if (WriteFile(as_handle(file), data, wanted, &written, nullptr)) {
@@ -253,7 +194,7 @@ WriteResult write(Handle file, const char* data, std::size_t size) noexcept {
   return {written, WriteResult::Stop::failed, static_cast<int>(error)};
 }
 
-std::size_t write_without_waiting(Handle file, const char* data, std::size_t size) noexcept {
+std::size_t FileSystem::write_without_waiting(Handle file, const char* data, std::size_t size) noexcept {
   // A pipe may wait for its reader without end: what it has not taken is left out.
   if (GetFileType(as_handle(file)) == FILE_TYPE_PIPE) return 0;
   std::size_t done = 0;
@@ -265,7 +206,121 @@ std::size_t write_without_waiting(Handle file, const char* data, std::size_t siz
   return done;
 }
 
-std::string error_text(int error) {
+bool FileSystem::flush_to_disk(Handle file, int& error) {
+  error = 0;
+  if (FlushFileBuffers(as_handle(file))) return true;
+  error = static_cast<int>(GetLastError());
+  return false;
+}
+
+std::int64_t FileSystem::position(Handle file) noexcept {
+  if (GetFileType(as_handle(file)) != FILE_TYPE_DISK) return -1;
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER now{};
+  if (!SetFilePointerEx(as_handle(file), zero, &now, FILE_CURRENT)) return -1;
+  return now.QuadPart;
+}
+
+void FileSystem::position_at_end(Handle file) {
+  LARGE_INTEGER zero{};
+  SetFilePointerEx(as_handle(file), zero, nullptr, FILE_END);
+}
+
+void FileSystem::truncate(Handle file, std::int64_t size) noexcept {
+  // The end of file is set where the file pointer stands; the pointer then goes back to
+  // where it was, as the run expects of a cut.
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER before{};
+  if (!SetFilePointerEx(as_handle(file), zero, &before, FILE_CURRENT)) return;
+  LARGE_INTEGER at{};
+  at.QuadPart = size;
+  if (SetFilePointerEx(as_handle(file), at, nullptr, FILE_BEGIN)) SetEndOfFile(as_handle(file));
+  SetFilePointerEx(as_handle(file), before, nullptr, FILE_BEGIN);
+}
+
+bool FileSystem::lock_exclusively(Handle file) {
+  OVERLAPPED where{};
+  where.Offset = lock_offset_low;
+  where.OffsetHigh = lock_offset_high;
+  if (LockFileEx(as_handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) return true;
+  // Only a lock held elsewhere refuses; devices and pipes without locks let the run go on.
+  return GetLastError() != ERROR_LOCK_VIOLATION;
+}
+
+FileStatus FileSystem::status(Handle file) {
+  FileStatus status;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(as_handle(file)) != FILE_TYPE_DISK || !GetFileInformationByHandle(as_handle(file), &info)) {
+    // A pipe or a device: like no other file.
+    status.kind = PathKind::other;
+    status.identity = {std::numeric_limits<std::uint64_t>::max(), static_cast<std::uint64_t>(file)};
+    return status;
+  }
+  return status_of(info);
+}
+
+FileStatus FileSystem::status(const std::string& path, bool /*follow_links*/) {
+  // Links are not told apart here: a name stands for what it leads to.
+  FileStatus status;
+  if (!usable_name(path)) return status;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && code != ERROR_INVALID_NAME) {
+      status.kind = PathKind::unknown;
+      status.error = static_cast<int>(code);
+    }
+    return status;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+    status.kind = PathKind::other;
+    return status;
+  }
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (usable(file) && GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info)) {
+    status = status_of(info);
+  } else {
+    // Reserved device names (NUL, CON) are no files on disk.
+    status.kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::directory : PathKind::other;
+  }
+  if (usable(file)) CloseHandle(file);
+  return status;
+}
+
+bool FileSystem::link_target(const std::string& /*path*/, std::string& /*target*/, int& error) {
+  error = ERROR_NOT_SUPPORTED;
+  return false;
+}
+
+std::string FileSystem::current_directory() {
+  char buffer[MAX_PATH + 1];
+  const DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+  if (length == 0 || length > MAX_PATH) return ".";
+  return std::string(buffer, length);
+}
+
+std::int64_t FileSystem::runner() { return -1; }
+
+bool FileSystem::set_owner(Handle /*file*/, std::int64_t /*owner*/, std::int64_t /*group*/) { return true; }
+
+bool FileSystem::set_mode(Handle /*file*/, std::uint32_t /*mode*/) { return true; }
+
+bool FileSystem::rename_replacing(const std::string& from, const std::string& to, int& error) {
+  error = 0;
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  error = static_cast<int>(GetLastError());
+  return false;
+}
+
+void FileSystem::remove_file(const char* path) noexcept { DeleteFileA(path); }
+
+bool FileSystem::is_name_taken(int error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+bool FileSystem::is_file_size_limit(int error) { return error == ERROR_FILE_TOO_LARGE; }
+
+std::string FileSystem::error_text(int error) {
   char text[512];
   const DWORD length =
       FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error),
@@ -279,7 +334,7 @@ std::string error_text(int error) {
   return message;
 }
 
-bool is_file_size_limit(int error) { return error == ERROR_FILE_TOO_LARGE; }
+std::uint64_t process_number() { return GetCurrentProcessId(); }
 
 LocalTime local_time() {
   SYSTEMTIME now{};

@@ -73,4 +73,11 @@ std::string calibration_words(const CalibrationThresholds& thresholds) {
                             number_text(thresholds.inclusion));
 }
 
+std::vector<std::string> calibration_lines(std::string_view key, const CalibrationThresholds& thresholds) {
+  const std::string start = std::string(key) + " CALIBRATED: ";
+  return {start + "EXCLUSION " + number_text(thresholds.exclusion),
+          start + "CROSSOVER " + number_text(thresholds.crossover),
+          start + "INCLUSION " + number_text(thresholds.inclusion)};
+}
+
 }  // namespace morvit

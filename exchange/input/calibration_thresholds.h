@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "measures/calibration.h"
 
@@ -33,5 +34,11 @@ std::string decreasing_set_words(std::string_view column, const CalibrationThres
 // the column's, such as 0.25 for 25 percent). Empty when the values reach between them.
 std::string thresholds_beyond_values_words(std::string_view column, const CalibrationThresholds& thresholds,
                                            double lowest, double highest);
+
+// The comment texts that record a calibration on lines of its own, below a name that leaves
+// no room for it on its line: one threshold a line, whole ("A CALIBRATED: EXCLUSION 400",
+// "OUTCOME CALIBRATED: CROSSOVER -0.12345678901234567"), `key` the column's key in its
+// comment line ("A", "OUTCOME").
+std::vector<std::string> calibration_lines(std::string_view key, const CalibrationThresholds& thresholds);
 
 }  // namespace morvit

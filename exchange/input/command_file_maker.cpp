@@ -1,8 +1,6 @@
 #include "exchange/input/command_file_maker.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -12,16 +10,18 @@
 #include "exchange/case_names.h"
 #include "exchange/column_names.h"
 #include "exchange/input/calibration_thresholds.h"
+#include "exchange/input/command_file_pair.h"
 #include "exchange/input/csv_reader.h"
 #include "exchange/input/derived_sets.h"
 #include "exchange/input/text_encoding.h"
+#include "exchange/input/csv_source.h"
+#include "exchange/input/name_list.h"
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
+#include "recordio/character_cut.h"
 #include "recordio/number_text.h"
-#include "system/interrupts.h"
-#include "system/output_replacement.h"
-#include "exchange/output_file.h"
 #include "measures/calibration.h"
+#include "system/file_paths.h"
 
 namespace morvit {
 namespace {
@@ -65,7 +65,8 @@ std::string comment_text(std::string_view text) {
   return clean;
 }
 
-// The title in lines of at most 73 characters, broken at blanks where it can be.
+// The title in lines of at most 73 bytes, broken at blanks where it can be, and never
+// within a character.
 std::vector<std::string> wrapped(std::string_view text) {
   std::vector<std::string> lines;
   std::string line;
@@ -75,8 +76,9 @@ std::vector<std::string> wrapped(std::string_view text) {
     while (word.size() > comment_width) {
       if (!line.empty()) lines.push_back(std::move(line));
       line.clear();
-      lines.push_back(word.substr(0, comment_width));
-      word.erase(0, comment_width);
+      const std::size_t piece = cut_at_character(word, comment_width).size();
+      lines.emplace_back(word.substr(0, piece));
+      word.erase(0, piece);
     }
     if (!line.empty() && line.size() + 1 + word.size() > comment_width) {
       lines.push_back(std::move(line));
@@ -116,7 +118,7 @@ class Maker {
   bool read_row(const CsvRecord& record, long row);
   std::string row_words(const CsvRecord& record, long row) const;
   std::string not_a_number(const std::string& text) const;
-  std::string column_comment(const ChosenColumn& column, std::size_t position, bool& cut) const;
+  std::vector<std::string> column_comment(const ChosenColumn& column, std::size_t position, std::size_t& cut_to) const;
   std::vector<std::string> set_comments() const;
   std::string build_text() const;
   std::vector<SideRecord> side_records() const;
@@ -151,6 +153,7 @@ class Maker {
   std::vector<std::string> names_;
   int case_count_ = 0;
   std::vector<long> dropped_rows_;
+  int names_cut_ = 0;  // case names longer than a side file keeps
 };
 
 // The CSV text as UTF-8 (see TextEncoding): text that is not UTF-8 is read as Windows-1252,
@@ -198,9 +201,10 @@ std::size_t Maker::find_column(const CsvRecord& header, const std::string& wante
                " and " + std::to_string(found[1] + 1) + ")");
   }
   if (found.empty()) {
-    std::string list;
-    for (const CsvField& field : header) list += (list.empty() ? "" : ", ") + std::string(trimmed(field.text));
-    refuse(header.front().line, 1, "no column " + quoted_text(wanted) + " in the header; its columns are: " + list);
+    std::vector<std::string_view> columns;
+    for (const CsvField& field : header) columns.push_back(trimmed(field.text));
+    refuse(header.front().line, 1,
+           "no column " + quoted_text(wanted) + " in the header; its columns are: " + listed_names(columns));
   }
   return found[0];
 }
@@ -390,12 +394,10 @@ void Maker::check_row_length(const CsvRecord& record, const CsvRecord& header, l
   }
   for (const ChosenColumn& column : set_columns_) lacks_chosen = lacks_chosen || column.index >= record.size();
   if (!lacks_chosen) return;
-  std::string lacking;
-  for (std::size_t i = record.size(); i < header_size_ && i < record.size() + columns_named; ++i) {
-    lacking += (lacking.empty() ? "" : ", ") + std::string(trimmed(header[i].text));
-  }
+  std::vector<std::string_view> columns;
+  for (std::size_t i = record.size(); i < header_size_; ++i) columns.push_back(trimmed(header[i].text));
+  const std::string lacking = listed_names(columns, columns_named);
   const std::size_t count = header_size_ - record.size();
-  if (count > columns_named) lacking += " and " + std::to_string(count - columns_named) + " more";
   refuse(record.back().line, record.back().column,
          row_words(record, row) + " has " + std::to_string(record.size()) + (record.size() == 1 ? " field" : " fields") +
              ", the header " + std::to_string(header_size_) + ": it lacks the column" + (count == 1 ? " " : "s ") + lacking);
@@ -491,13 +493,23 @@ bool Maker::read_row(const CsvRecord& record, long row) {
   const std::size_t factor_columns = options_.factors.size() + 1;
   values_.insert(values_.end(), row_values.begin(), row_values.begin() + static_cast<std::ptrdiff_t>(factor_columns));
   if (!options_.weights.empty()) weights_.push_back(row_values.back());
-  if (cases_) names_.emplace_back(trimmed(record[cases_->index].text));
+  if (cases_) {
+    // Within what a side file keeps of a name.
+    const std::string_view name = trimmed(record[cases_->index].text);
+    const std::string_view kept = cut_at_character(name, max_case_name_bytes);
+    if (kept.size() < name.size()) ++names_cut_;
+    names_.emplace_back(kept);
+  }
   return true;
 }
 
-// The comment text that names a column: "A = DEVELOPED, CALIBRATED 400/550/900". A name too
-// long for the line is cut so that the calibration stays whole (`cut` then set).
-std::string Maker::column_comment(const ChosenColumn& column, std::size_t position, bool& cut) const {
+// The comment texts that name a column: "A = DEVELOPED, CALIBRATED 400/550/900". When the
+// name and the thresholds do not fit on one line, the name stands alone and the thresholds
+// follow, each on a line of its own, so that they are always whole. A name too long for its
+// own line is cut where a character ends (`cut_to` then says to how many bytes at most; 0 when
+// it is whole).
+std::vector<std::string> Maker::column_comment(const ChosenColumn& column, std::size_t position,
+                                               std::size_t& cut_to) const {
   const auto with_name = [&](std::string_view name) {
     if (column.role == "--outcome") return outcome_comment(name);
     if (column.role == "--factors") return factor_comment(static_cast<int>(position), name);
@@ -506,11 +518,17 @@ std::string Maker::column_comment(const ChosenColumn& column, std::size_t positi
   };
   const std::string suffix = column.calibration ? calibration_words(*column.calibration) : std::string();
   const std::string name = comment_text(column.shown());
-  const std::size_t room = comment_width - std::min(comment_width, with_name("").size() + suffix.size());
-  cut = name.size() > room;
-  if (!cut) return with_name(name) + suffix;
-  if (room == 0) return with_name(name).substr(0, comment_width);  // thresholds of many digits
-  return with_name(name.substr(0, room)) + suffix;
+  cut_to = 0;
+  if (with_name(name).size() + suffix.size() <= comment_width) return {with_name(name) + suffix};
+  const std::size_t room = comment_width - std::min(comment_width, with_name("").size());
+  if (name.size() > room) cut_to = room;
+  std::vector<std::string> lines = {with_name(cut_at_character(name, room))};
+  if (column.calibration) {
+    const std::string key =
+        column.role == "--outcome" ? "OUTCOME" : std::string(1, factor_letter(static_cast<int>(position)));
+    for (std::string& line : calibration_lines(key, *column.calibration)) lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 // The comment lines of the sets: "SET STABLE = ~UNSTABLE; UNSTABLE CALIBRATED 5/9.5/15", with
@@ -569,20 +587,21 @@ std::vector<SideRecord> Maker::side_records() const {
 std::string Maker::build_text() const {
   std::string text;
   const auto comment = [&](std::string_view line) {
-    std::string clean = comment_text(line);
-    if (clean.size() > comment_width) clean.resize(comment_width);
-    text += "COM    " + clean + "\n";
+    const std::string clean = comment_text(line);
+    text += "COM    " + std::string(cut_at_character(clean, comment_width)) + "\n";
   };
   for (const std::string& line : wrapped(options_.title)) comment(line);
-  const std::string source = std::filesystem::path(file_).filename().string();
+  const std::string source = base_name(file_);
   std::string origin = "DATA: " + source + " (" + with_thousands(case_count_) + (case_count_ == 1 ? " CASE" : " CASES");
   if (!dropped_rows_.empty()) {
     origin += "; " + with_thousands(static_cast<long>(dropped_rows_.size())) + " WITH A MISSING VALUE LEFT OUT";
   }
   comment(origin + ")");
-  bool cut = false;
-  for (std::size_t j = 0; j < numeric_.size(); ++j) comment(column_comment(numeric_[j], j, cut));
-  if (cases_) comment(column_comment(*cases_, 0, cut));
+  std::size_t cut_to = 0;
+  for (std::size_t j = 0; j < numeric_.size(); ++j) {
+    for (const std::string& line : column_comment(numeric_[j], j, cut_to)) comment(line);
+  }
+  if (cases_) comment(column_comment(*cases_, 0, cut_to).front());
   for (const std::string& line : set_comments()) comment(line);
   // Each value from the first column of its field: MER reads columns 8 to 80, DAM 6 to 78.
   if (options_.mer) text += "MER    " + number_text(*options_.mer) + "\n";
@@ -651,6 +670,11 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
                    (dropped_rows_.size() == 1 ? "" : "s") + " with a missing value left out (row" +
                    (dropped_rows_.size() == 1 ? " " : "s ") + rows + "); " + with_thousands(case_count_) + " remain");
   }
+  if (names_cut_ > 0) {
+    warn(0, 0, with_thousands(names_cut_) + (names_cut_ == 1 ? " case name is" : " case names are") +
+                   " longer than the " + std::to_string(max_case_name_bytes) +
+                   " bytes the side file keeps of a name, and cut there, where a character ends");
+  }
   if (case_count_ == 0) {
     refuse(0, 0, dropped_rows_.empty() ? "no case: the file has no rows after the header"
                                        : "no case left: every row has a missing value");
@@ -660,11 +684,11 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   for (std::size_t j = 0; j < numeric_.size(); ++j) named[j] = &numeric_[j];
   if (cases_) named.push_back(&*cases_);
   for (std::size_t j = 0; j < named.size(); ++j) {
-    bool cut = false;
-    column_comment(*named[j], j, cut);
-    if (cut) {
-      warn(0, 0, "the column name " + quoted_text(named[j]->name) + " is too long for its comment line" +
-                     (named[j]->calibration ? " with the calibration" : "") + " and is cut there");
+    std::size_t cut_to = 0;
+    column_comment(*named[j], j, cut_to);
+    if (cut_to > 0) {
+      warn(0, 0, "the column name " + quoted_text(named[j]->name) + " is too long for its comment line (" +
+                     std::to_string(cut_to) + " bytes) and is cut there, where a character ends");
     }
   }
 
@@ -681,36 +705,13 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
   return made;
 }
 
-bool read_whole_file(const std::string& name, std::string& text, std::ostream& err) {
-  if (name == "-") {
-    char block[65536];
-    for (std::size_t count; (count = std::fread(block, 1, sizeof block, stdin)) > 0;) text.append(block, count);
-    if (std::ferror(stdin)) {
-      report(err, Place{"standard input"}, Severity::error, "cannot read the CSV text");
-      return false;
-    }
-    return true;
-  }
-  std::error_code error;
-  if (std::filesystem::is_directory(std::filesystem::path(name), error)) {
-    report(err, Place{name}, Severity::error, "cannot read the file: it is a directory");
-    return false;
-  }
-  errno = 0;
-  std::ifstream in(std::filesystem::path(name), std::ios::binary);
-  if (!in) {
-    report(err, Place{name}, Severity::error,
-           "cannot read the file: " + (errno != 0 ? std::generic_category().message(errno) : std::string("cannot open it")));
-    return false;
-  }
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) {
-    report(err, Place{name}, Severity::error, "cannot read the file");
-    return false;
-  }
-  text = content.str();
-  return true;
+// The records the maker keeps in the side file after its origin line: the names as written,
+// then the identity of the CSV file the command file was made from, when it was read from a
+// file on disk.
+std::vector<SideRecord> maker_records(const MadeCommandFile& made) {
+  std::vector<SideRecord> records = made.records;
+  if (made.source) records.push_back(source_record(*made.source));
+  return records;
 }
 
 }  // namespace
@@ -721,72 +722,22 @@ MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& opt
 }
 
 MakerOutcome make_command_file(MakerOptions options, std::ostream& out, std::ostream& err) {
-  // "-o -" is standard output, as "-" reads standard input.
-  const bool to_file = !options.output.empty() && options.output != "-";
-  const std::string side_file = to_file ? case_names_file(options.output) : std::string();
-  if (to_file && options.data_file != "-") {
-    for (const std::string& target : {options.output, side_file}) {
-      if (same_file(target, options.data_file)) {
-        report(err, Place{target}, Severity::error,
-               "this is the CSV file being read; the command file" + std::string(target == side_file ? "'s case names" : "") +
-                   " must go to another file");
-        return MakerOutcome::refused;
-      }
-    }
-  }
-
-  std::string csv_text;
-  if (!read_whole_file(options.data_file, csv_text, err)) return MakerOutcome::refused;
+  CsvSource source;
+  if (!read_csv_source(options.data_file, source, err)) return MakerOutcome::refused;
   // Messages name the file as given; the command file's comment names it without its
   // directories, so that the command file does not depend on where the CSV file was.
   const std::string shown_name = options.data_file == "-" ? std::string("standard input") : options.data_file;
   MadeCommandFile made;
   try {
-    made = make_from_csv(csv_text, options, shown_name, err);
+    made = make_from_csv(source.text, options, shown_name, err);
   } catch (const ConversionRefused& refusal) {
     err << refusal.what() << '\n';
     return MakerOutcome::refused;
   }
+  made.source = source.file;
   // The row names of R's write.csv name the cases as --cases would.
   if (made.row_names) options.cases = std::string(made.row_names_column);
-  if (!to_file) {
-    // Standard output can pass the file size limit too: that is a failed write, told as such.
-    CriticalSection critical;
-    out << made.text;
-    out.flush();
-    if (!out) {
-      forget_file_size_interruption();
-      report(err, Place{}, Severity::error, "cannot write the command file to standard output");
-      return MakerOutcome::refused;
-    }
-    if (!options.cases.empty()) {
-      report(err, Place{}, Severity::warning,
-             "the case names are kept only with -o FILE, in FILE.cases beside the command file");
-    }
-    return MakerOutcome::made;
-  }
-
-  {
-    // The command file and its case names are written as a pair: both complete beside the
-    // old ones first, then the names take their place and the command file last. Should
-    // the process end between the two, the new names' fingerprint disowns them beside the
-    // old command file.
-    CriticalSection critical;
-    OutputReplacement command_file(options.output);
-    OutputReplacement names_file(side_file);
-    // The side file holds the maker's records, and the case names when there are any.
-    const std::string side_text = case_names_text(made.case_names, made.fingerprint, made.records);
-    // An interruption ends the process as the critical section ends, with its own word.
-    const auto failed = [&](const std::string& name, const OutputReplacement& output) {
-      if (!output.interrupted()) err << cannot_write(name, output.problem()) << '\n';
-      return MakerOutcome::refused;
-    };
-    if (!command_file.prepare(made.text)) return failed(options.output, command_file);
-    if (!names_file.prepare(side_text)) return failed(side_file, names_file);
-    if (!names_file.commit()) return failed(side_file, names_file);
-    if (!command_file.commit()) return failed(options.output, command_file);
-  }
-  return MakerOutcome::made;
+  return write_made_command_file(options, made, maker_records(made), out, err);
 }
 
 }  // namespace morvit

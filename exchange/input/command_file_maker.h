@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "exchange/case_names.h"
 #include "exchange/input/maker_options.h"
+#include "system/platform.h"
 
 namespace morvit {
 
@@ -22,6 +24,8 @@ struct MadeCommandFile {
   std::vector<SideRecord> records;  // what the side file records besides the case names
   // The case names come from a first column without a name (R's row names), not from --cases.
   bool row_names = false;
+  // The CSV file on disk it was made from (set by make_command_file, not make_from_csv).
+  std::optional<platform::FileIdentity> source;
   static constexpr std::string_view row_names_column = "(row names)";
 };
 
@@ -41,9 +45,9 @@ MadeCommandFile make_from_csv(std::string_view csv_text, const MakerOptions& opt
 enum class MakerOutcome { made, refused };
 
 // `morvit --make-command-file ...`: reads the CSV file, makes the command file, writes it to
-// standard output (`out`) or to the -o file, and the side file of the -o file (the records,
-// and the case names when there are any). A refused conversion writes no file. Messages go
-// to `err`.
+// standard output (`out`) or to the -o file, and beside a -o file on disk its side file, with
+// the case names and the record of the CSV file (see write_made_command_file). A refused
+// conversion writes no file. Messages go to `err`.
 MakerOutcome make_command_file(MakerOptions options, std::ostream& out, std::ostream& err);
 
 }  // namespace morvit

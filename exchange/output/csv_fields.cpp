@@ -9,13 +9,17 @@
 namespace morvit {
 
 void write_csv_text(std::ostream& out, std::string_view text) {
+  // A spreadsheet takes a cell that begins with one of these for a formula: an apostrophe in
+  // front makes it text again.
+  const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+  const std::string_view shown_start = formula ? "'" : "";
   const bool needs_quotes = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                             (!text.empty() && (text.front() == ' ' || text.back() == ' '));
   if (!needs_quotes) {
-    out << text;
+    out << shown_start << text;
     return;
   }
-  out << '"';
+  out << '"' << shown_start;
   for (const char c : text) {
     if (c == '"') out << '"';
     out << c;

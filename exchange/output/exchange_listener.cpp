@@ -1,18 +1,21 @@
 #include "exchange/output/exchange_listener.h"
 
 #include <iterator>
+#include <sstream>
 #include <utility>
 
+#include "driver/diagnostics.h"
+#include "driver/run_driver.h"
 #include "exchange/c_stream.h"
 #include "exchange/case_names.h"
 #include "exchange/output/cases_csv.h"
 #include "exchange/output/findings.h"
-#include "driver/diagnostics.h"
 #include "exchange/output/html_page.h"
 #include "exchange/output/row_assessment.h"
 #include "exchange/output_file.h"
 #include "exchange/output/output_names.h"
 #include "exchange/output/table_csv.h"
+#include "recordio/character_cut.h"
 
 namespace morvit {
 
@@ -83,12 +86,23 @@ void ExchangeListener::row(const TableRow& row) {
 }
 
 void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
+  // Standard input has no side file.
+  if (options_.command_file == standard_input_name) return;
   const std::string file = case_names_file(options_.command_file);
-  std::optional<CaseNames> names = read_case_names(file);
-  if (!names || !record_.reached_table) return;
+  std::string refused;
+  std::optional<CaseNames> names = read_case_names(file, &refused);
+  if (!refused.empty()) {
+    diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+                        refused + "; it cannot be the side file of this command file and is passed over");
+  }
+  if (!names) return;
+  if (const std::optional<platform::FileIdentity> source = recorded_source(*names)) files_in_use_.source(*source);
+  if (!record_.reached_table) return;
   // A command file made without --cases has a side file all the same, for the maker's
-  // records; its first line counts no name.
-  const bool without_names = names->has_origin && names->cases == 0 && names->names.empty();
+  // records: it names no case (its first line counts none, or its names are all empty).
+  bool any_name = false;
+  for (const std::string& name : names->names) any_name = any_name || !name.empty();
+  const bool without_names = !any_name;
   if (!without_names && names->names.size() != static_cast<std::size_t>(record_.case_count)) {
     diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
                         std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
@@ -112,10 +126,10 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
     }
   }
   take_written_names(names->records, record_.comments, record_.names);
-  record_.case_names = std::move(names->names);
+  if (!without_names) record_.case_names = std::move(names->names);
 }
 
-bool ExchangeListener::take_listed_names() {
+bool ExchangeListener::take_listed_names(Diagnostics& diagnostics) {
   if (options_.names.empty() || !record_.reached_table) return true;
   ColumnNames listed;
   const int count = take_names_from_list(options_.names, listed);
@@ -128,15 +142,35 @@ bool ExchangeListener::take_listed_names() {
                "\"OUTCOME = NAME\"); nothing was written beside the report");
     return false;
   }
+  // Each name within the room a factor's name has in its comment line, as names read from
+  // the comments are.
+  for (int j = 0; j < count; ++j) {
+    std::string& name = listed.factors[static_cast<std::size_t>(j)];
+    if (name.size() <= max_factor_name_bytes) continue;
+    diagnostics.warning(WarningKind::name_cut, Place{},
+                        "--names: the name of factor " + std::string(1, factor_letter(j + 1)) + " has " +
+                            std::to_string(name.size()) + " bytes; it is cut to at most " +
+                            std::to_string(max_factor_name_bytes) + ", as in a comment line");
+    name = std::string(cut_at_character(name, max_factor_name_bytes));
+    listed.as_written.factors[static_cast<std::size_t>(j)] = name;
+  }
   record_.names.factors = listed.factors;
   record_.names.as_written.factors = listed.as_written.factors;
   return true;
 }
 
+std::vector<std::string> ExchangeListener::shown_outputs() const {
+  std::vector<std::string> shown;
+  for (const NamedOutput& output : options_.outputs()) shown.push_back(std::string(output.option) + " " + output.name);
+  return shown;
+}
+
+void ExchangeListener::stopped(std::string_view why) { report_not_written(err_, Place{}, why, shown_outputs()); }
+
 void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   record_.reached_table = record_.reached_table && table_written;
   take_case_names(diagnostics);
-  if (!take_listed_names()) {
+  if (!take_listed_names(diagnostics)) {
     status_ = 2;
     return;
   }
@@ -146,29 +180,47 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
                         "the run ended without a table (see the report); the files asked for say only that");
   }
   // A file the run turned out to need (a report it wrote, the data the command file was
-  // made from) is never written over; the other outputs still are.
-  const auto write = [&](std::string_view option, const std::string& name,
-                         void (*body)(std::ostream&, const RunRecord&)) {
-    if (name.empty()) return;
-    if (const std::string clash = files_in_use_.clash(name); !clash.empty()) {
+  // made from) is never written over, and then no output is: they are written all or none.
+  bool clashed = false;
+  for (const NamedOutput& output : options_.outputs()) {
+    if (const std::string clash = files_in_use_.clash(output.name); !clash.empty()) {
       report(err_, Place{}, Severity::error,
-             std::string(option) + " " + name + ": this " + clash + "; it was not written; choose another file name");
-      status_ = 2;
-      return;
+             std::string(output.option) + " " + output.name + ": this " + clash + "; choose another file name");
+      clashed = true;
     }
-    if (!write_file(name, [&](std::ostream& out) { body(out, record_); }, err_)) status_ = 2;
+  }
+  if (clashed) {
+    report_not_written(err_, Place{}, "an output would take the place of a file the run needs", shown_outputs());
+    status_ = 2;
+    return;
+  }
+  const auto text = [&](void (*body)(std::ostream&, const RunRecord&)) {
+    std::ostringstream out;
+    body(out, record_);
+    return std::move(out).str();
   };
-  write("--table-csv", options_.table_csv, write_table_csv);
-  write("--cases-csv", options_.cases_csv, write_cases_csv);
-  write("--html", options_.html, write_html_page);
+  std::vector<PlannedOutput> planned;
+  for (const NamedOutput& output : options_.outputs()) {
+    void (*body)(std::ostream&, const RunRecord&) = output.option == "--table-csv"   ? write_table_csv
+                                                   : output.option == "--cases-csv" ? write_cases_csv
+                                                                                    : write_html_page;
+    planned.push_back({std::string(output.option) + " " + output.name, output.name, text(body)});
+  }
+  if (!write_together(planned, err_)) status_ = 2;
 }
 
 void ExchangeListener::tell_findings(std::ostream& out, platform::Handle out_file) const {
   if (!record_.reached_table || status_ != 0 || (options_.table_csv.empty() && options_.html.empty())) return;
-  const platform::FileIdentity out_identity = platform::identity(out_file);
+  // Findings are not written into an output that standard output is (--html /dev/stdout).
+  platform::FileSystem& system = platform::files();
+  const platform::FileStatus out_status = system.status(out_file);
   for (const std::string* name : {&options_.table_csv, &options_.html}) {
-    platform::FileIdentity identity;
-    if (!name->empty() && platform::path_identity(*name, identity) && identity == out_identity) return;
+    if (name->empty()) continue;
+    const platform::FileStatus status = system.status(*name, /*follow_links=*/true);
+    if (status.kind != platform::PathKind::missing && status.kind != platform::PathKind::unknown &&
+        status.identity == out_status.identity) {
+      return;
+    }
   }
   write_findings(out, record_);
   out.flush();
@@ -176,7 +228,7 @@ void ExchangeListener::tell_findings(std::ostream& out, platform::Handle out_fil
 
 void ExchangeListener::tell_findings() const {
   CStream out(stdout);
-  tell_findings(out, platform::standard_output());
+  tell_findings(out, platform::files().standard_output());
 }
 
 }  // namespace morvit

@@ -26,12 +26,13 @@ struct ExchangeOptions {
 bool check_output_names(const ExchangeOptions& options, std::ostream& err);
 
 // Follows a run and, when it has reached its end, writes the outputs asked for: the table
-// CSV, the cases CSV and the HTML page. A run that ends without a table still writes them
-// (the CSV files with their header lines only, the page with a notice) with a warning, so
-// that no earlier file of the same name is taken for this run's result. The case names
-// come from the command file's side file, the column names from its comments (as written,
-// from the side file's records) or --names. A --names list that does not give one name for
-// each factor is an error: nothing is written beside the report (status 2).
+// CSV, the cases CSV and the HTML page, together (every one of them or none). A run that
+// ends without a table still writes them (the CSV files with their header lines only, the
+// page with a notice) with a warning, so that no earlier file of the same name is taken for
+// this run's result; a run that stops before its end says which were not written. The case
+// names come from the command file's side file, the column names from its comments (as
+// written, from the side file's records) or --names. A --names list that does not give one
+// name for each factor is an error: nothing is written beside the report (status 2).
 class ExchangeListener : public RunListener, private TableObserver {
  public:
   ExchangeListener(ExchangeOptions options, std::ostream& err);
@@ -42,6 +43,8 @@ class ExchangeListener : public RunListener, private TableObserver {
   void results(const RunResults& results) override;
   TableObserver* table_observer() override { return this; }
   void finished(bool table_written, Diagnostics& diagnostics) override;
+  // Says which outputs were not written, and why.
+  void stopped(std::string_view why) override;
 
   // After the run, when it reached its table and wrote every output asked for, a table CSV
   // or a page among them: its findings, briefly (findings.h). Nothing when one of those
@@ -59,7 +62,9 @@ class ExchangeListener : public RunListener, private TableObserver {
   void row(const TableRow& row) override;
   void take_case_names(Diagnostics& diagnostics);
   // The names of --names, when there is one for each factor; otherwise says so (false).
-  bool take_listed_names();
+  bool take_listed_names(Diagnostics& diagnostics);
+  // The outputs as messages name them: "--html page.html".
+  std::vector<std::string> shown_outputs() const;
 
   ExchangeOptions options_;
   std::ostream& err_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -16,16 +17,19 @@ struct NamedOutput {
   std::string name;
 };
 
-// Before the run: every output must go to a file of its own, which is not the command file,
-// its case names, the report morvit.out or the fallback report fort.6 (symbolic links
-// followed, also those that lead nowhere yet). Says what is wrong on `err` and returns false
-// otherwise.
+// Before the run: every output must go to a file of its own, which is not the command file
+// (standard input, for "-"), its case names, the report morvit.out or the fallback report
+// fort.6 (symbolic links followed, also those that lead nowhere yet). Devices and FIFOs are
+// no files of their own: two outputs onto the null device do not clash. Says what is wrong
+// on `err` and returns false otherwise.
 bool check_output_names(const std::vector<NamedOutput>& outputs, const std::string& command_file,
                         std::ostream& err);
 
-// The files a run turned out to need, known only while it runs: the report files it wrote
-// into (OUT, and the fallback), and the CSV file its command file says it was made from
-// (the comment "DATA: NAME (...)", which the run reads in capitals).
+// The files a run turned out to need, known only while it runs: the report files on disk it
+// wrote into (OUT, and the fallback), and the CSV file the command file was made from: the
+// file whose identity the side file records (#MORVIT SOURCE), or, for a command file made
+// without a side file (to standard output), the file its comment "DATA: NAME (...)" names
+// (read in capitals, beside the command file or in the working directory).
 class FilesInUse {
  public:
   explicit FilesInUse(std::string command_file) : command_file_(std::move(command_file)) {}
@@ -33,6 +37,8 @@ class FilesInUse {
   void report_file(std::string_view name, const platform::FileIdentity& identity);
   // Takes the CSV file's name from a comment text (without its trailing blanks), if it is one.
   void comment(std::string_view text);
+  // The identity of the CSV file, as the side file records it.
+  void source(const platform::FileIdentity& identity) { source_ = identity; }
 
   // Why the output `name` must not be written ("is the report file REP.OUT that the run
   // writes through OUT"), or empty when it may.
@@ -47,6 +53,7 @@ class FilesInUse {
   std::string command_file_;
   std::vector<WrittenReport> reports_;
   std::string data_file_;  // in capitals, without directories
+  std::optional<platform::FileIdentity> source_;
 };
 
 }  // namespace morvit

@@ -80,8 +80,36 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"LevelNotANumber", {"--level", "5%", "x.cmd"}, 2, "", "not \"5%\"\nUsage:", kUntouched},
         ArgumentsCase{"LevelMissing", {"--level"}, 2, "", "option --level needs a level of P", kUntouched},
         ArgumentsCase{"LevelOfARun", {"--level", "1e-3", "--table-csv", "t.csv", "--", "-odd.cmd"}, 0, "", "",
-                      {"morvit.out", "t.csv"}}),
+                      {"morvit.out", "t.csv"}},
+        ArgumentsCase{"LevelWithoutAnOutputThatUsesIt", {"--strict", "--level", "0.1", "--", "-odd.cmd"}, 3, "",
+                      "morvit: warning: --level is used only with --table-csv or --html", {"morvit.out"}},
+        ArgumentsCase{"CommandFileThatCannotBeOpened", {"--html", "p.html", "no/such/run.cmd"}, 0,
+                      "Input filename missing or invalid.",
+                      "morvit: error: the command file no/such/run.cmd cannot be opened; not written: --html p.html; the "
+                      "file of this name is as it was",
+                      kUntouched},
+        ArgumentsCase{"StrictRunWhoseCommandFileCannotBeOpened", {"--strict", "."}, 3,
+                      "Input filename missing or invalid.", "", kUntouched},
+        ArgumentsCase{"CommandFileFromStandardInput", {"-"}, 0, "SYSTEM DATE AND TIME",
+                      "morvit: standard input:1:1: error: the command file ends before FIN", {"morvit.out"}},
+        ArgumentsCase{"RunOptionBeforeTheMaker", {"--strict", "--make-command-file", "x.csv", "--outcome", "y", "--factors", "a"},
+                      2, "", "morvit: --strict is an option of a run (morvit [OPTION]... COMMAND-FILE); --make-command-file does not take it",
+                      kUntouched},
+        ArgumentsCase{"RunOptionAfterTheMaker",
+                      {"--make-command-file", "x.csv", "--html=p.html", "--outcome", "y", "--factors", "a"}, 2, "",
+                      "morvit: --html is an option of a run", kUntouched}),
     [](const ::testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
+
+// "-" reads the command file from standard input; its messages name it so.
+TEST(CommandLineArguments, ADashReadsTheCommandFileFromStandardInput) {
+  WorkDir dir;
+  dir.write("run.cmd", "DAT   3 1\n0.1 0.2\n0.5 0.6\n0.9 7\nFIN\n");
+  const auto result = testing::run_script(dir, R"("$MORVIT" - < run.cmd)");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.err.find("morvit: standard input:4:5: warning: "), std::string::npos) << result.err;
+  EXPECT_NE(dir.read("morvit.out").find("NEC AND SUFF"), std::string::npos);
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"morvit.out", "run.cmd"}));
+}
 
 bool is_lower(char c) { return c >= 'a' && c <= 'z'; }
 

@@ -125,7 +125,17 @@ INSTANTIATE_TEST_SUITE_P(
                      until [ ! -s morvit.out ]; do sleep 0.01; done &&
                      "$MORVIT" run.cmd; status=$?; printf 'FIN\n' >&3; exec 3>&-; wait
                      grep -q 'FIRST RUN' morvit.out && exit $status)",
-                  2, "the report file morvit.out is in use by another run", Report::complete}),
+                  2, "the report file morvit.out is in use by another run", Report::complete},
+        // Only a file on disk is locked: two runs in two directories whose reports go to the
+        // null device (OUT, through a link; OUT reads its name in capitals) do not refuse each
+        // other. The first waits with its OUT read.
+        FaultCase{"TwoRunsReportToTheNullDevice", kRun, "run.cmd",
+                  R"(mkfifo first && mkdir other && ln -s /dev/null NULL && ln -s /dev/null other/NULL &&
+                     printf 'OUT     null\n' | cat - run.cmd > other/run.cmd &&
+                     { "$MORVIT" first >/dev/null & } && exec 3>first && printf 'OUT     null\n' >&3 &&
+                     until grep -q 'SYSTEM DATE' morvit.out 2>/dev/null; do sleep 0.01; done && sleep 0.2 &&
+                     (cd other && "$MORVIT" run.cmd); status=$?; printf 'FIN\n' >&3; exec 3>&-; wait; exit $status)",
+                  0, "", Report::not_checked}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

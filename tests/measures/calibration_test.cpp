@@ -41,11 +41,35 @@ TEST(Calibration, DirectMethodAgreesWithTheFormulaOnBothSidesOfEveryThreshold) {
       {"decreasing, far beyond exclusion", 400, {15, 9.5, 5}, 3.1280620156019908e-93},
       {"decreasing, fractional thresholds", 0.45, {0.9, 0.5, 0.2}, 0.6224593312018546},
       {"decreasing, fractional, beyond inclusion", -0.3, {0.9, 0.5, 0.2}, 0.9996646498695335},
+      // Thresholds near the largest double, whose differences (or 3 times them) pass it.
+      {"a span beyond the largest double", 0, {-1.5e308, -1e308, 1e308}, 0.8175744761936437},
+      {"three times the distance beyond it, inclusion side", 1e308, {-1.797e308, 0, 1.797e308}, 0.8415023556355206},
+      {"three times the distance beyond it, exclusion side", -1e308, {-1.797e308, 0, 1.797e308}, 0.15849764436447938},
+      {"decreasing, near the largest double", 1.79e308, {1.797e308, 0, -1.797e308}, 0.04795661508153567},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(strictly_monotone(c.thresholds)) << c.what;
     // Relative: memberships such as 3.1e-93 must be right in their own digits.
     EXPECT_NEAR(calibrated_membership(c.raw, c.thresholds), c.membership, 1e-12 * c.membership) << c.what;
+  }
+}
+
+// Whatever the thresholds and the raw value, as far as doubles reach, the membership is a
+// number from 0 to 1: never NaN, whatever overflows on the way.
+TEST(Calibration, EveryMembershipIsANumberFrom0To1) {
+  constexpr double most = std::numeric_limits<double>::max();
+  const std::vector<double> values = {-most, -1e308, -1.5e307, -1, -5e-324, 0, 5e-324, 1e-300, 0.5, 1, 1e308, most};
+  for (const double e : values) {
+    for (const double c : values) {
+      for (const double i : values) {
+        const CalibrationThresholds thresholds{e, c, i};
+        if (!strictly_monotone(thresholds)) continue;
+        for (const double raw : values) {
+          const double membership = calibrated_membership(raw, thresholds);
+          EXPECT_TRUE(membership >= 0.0 && membership <= 1.0) << raw << " at " << e << "/" << c << "/" << i;
+        }
+      }
+    }
   }
 }
 

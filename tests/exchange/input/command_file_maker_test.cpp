@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +25,14 @@ std::string read_file(const std::filesystem::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// A side file without its SOURCE record, which holds the identity of the CSV file on this
+// machine: what the stored examples hold.
+std::string without_source(const std::string& side_file) {
+  const std::size_t at = side_file.find("\n#MORVIT SOURCE ");
+  if (at == std::string::npos) return side_file;
+  return side_file.substr(0, at + 1) + side_file.substr(side_file.find('\n', at + 1) + 1);
 }
 
 // The lines of a report from its run summary on (the comments differ, the rest must not).
@@ -78,8 +87,9 @@ TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
             "2 0.5 1\n"
             "FIN\n");
   // The first line ties the names to the data: 3 cases and the fingerprint of their values;
-  // the column names follow as the header spells them, then the case names.
-  const std::string names = dir.read("islands.cmd.cases");
+  // the column names follow as the header spells them, the record of the CSV file, then the
+  // case names.
+  const std::string names = without_source(dir.read("islands.cmd.cases"));
   EXPECT_TRUE(names.starts_with("#MORVIT CASES 3 ")) << names;
   EXPECT_EQ(names.substr(names.find('\n') + 1),
             "#MORVIT NAME OUTCOME Democracy\n#MORVIT NAME A Wealth\n#MORVIT NAME B Literacy\n#MORVIT NAME WEIGHTS W\n"
@@ -90,7 +100,7 @@ TEST(CommandFileMaker, WritesAReadableCommandFileAndTheCaseNames) {
   const auto r = run_morvit(dir, {"--make-command-file", "r.csv", "--outcome", "y", "--factors", "a", "--drop-missing",
                                   "-o", "r.cmd"});
   EXPECT_EQ(r.status, 0) << r.err;
-  const std::string r_names = dir.read("r.cmd.cases");
+  const std::string r_names = without_source(dir.read("r.cmd.cases"));
   EXPECT_EQ(r_names.substr(r_names.find('\n') + 1),
             "#MORVIT NAME OUTCOME y\n#MORVIT NAME A a\n#MORVIT NAME CASES (row names)\nAtlantis\n");
 }
@@ -158,6 +168,9 @@ TEST(CommandFileMaker, RefusesWithAMessageAndWritesNoFile) {
       {"two CSV files", good, {"--outcome", "y", "--factors", "a", "--", "nothing.csv"}, "morvit: more than one CSV file named: data.csv and nothing.csv"},
       {"no --factors", good, {"--outcome", "y"}, "morvit: --make-command-file needs --factors NAME,...\nUsage: morvit"},
       {"a bad number for --mer", good, {"--outcome", "y", "--factors", "a", "--mer", "0,1"}, "morvit: --mer needs a number, not \"0,1\""},
+      {"a --mer the report cannot show", good, {"--outcome", "y", "--factors", "a", "--mer", "1e300"}, "morvit: --mer needs a measurement error factor from 0 to 999.999999, not 1e+300\nUsage: morvit"},
+      {"a negative --mer", good, {"--outcome", "y", "--factors", "a", "--mer=-1"}, "morvit: --mer needs a measurement error factor from 0 to 999.999999, not -1"},
+      {"a --dam that leaves no interval", good, {"--outcome", "y", "--factors", "a", "--dam", "0.5"}, "morvit: --dam needs a damping factor from 0 to below 0.5, not 0.5"},
       {"a decimal comma between tabs",
        "y\ta\n0,92\t0.5\n",
        {"--outcome", "y", "--factors", "a"},
@@ -268,6 +281,30 @@ TEST(CommandFileMaker, NegatedSetsGiveTheReportOfHandWrittenComplements) {
   EXPECT_GT(expected.size(), 40U);
 }
 
+// Beside a -o file the side file is always written, without names when there is no --cases:
+// it records the names as written and the identity of the CSV file (volume and index), which
+// no output of a run of the command file may then take the place of; a run takes no case
+// names from it and says nothing.
+TEST(CommandFileMaker, AlwaysWritesTheSideFileWithTheSourceRecord) {
+  WorkDir dir;
+  dir.write("data.csv", "y,a\n0.5,0.25\n0.1,0.75\n");
+  const auto made = run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "y", "--factors", "a", "-o", "r.cmd"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.err, "");
+  struct stat data {};
+  ASSERT_EQ(::stat((dir.path() / "data.csv").c_str(), &data), 0);
+  const std::string side = dir.read("r.cmd.cases");
+  const std::string source = "#MORVIT SOURCE " + std::to_string(data.st_dev) + " " + std::to_string(data.st_ino) + "\n";
+  EXPECT_TRUE(side.starts_with("#MORVIT CASES 0 ")) << side;
+  EXPECT_TRUE(side.ends_with("\n#MORVIT NAME A a\n" + source)) << side;
+  const auto run = run_morvit(dir, {"--cases-csv", "c.csv", "r.cmd"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(dir.read("c.csv").ends_with("\n2,,1,0.1,"
+                                          "-1.2815515655446008,0.75,0.6744897501960817\n"))
+      << dir.read("c.csv");
+}
+
 // "-" is the CSV text on standard input, not an option.
 TEST(CommandFileMaker, ReadsStandardInputForADash) {
   WorkDir dir;
@@ -315,7 +352,8 @@ TEST(CommandFileMaker, DataSetsGiveTheTablesOfHandWrittenCommandFiles) {
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, "") << set.csv;
     EXPECT_EQ(dir.read(set.example + ".cmd"), read_file(examples / (set.example + ".cmd"))) << set.csv;
-    EXPECT_EQ(dir.read(set.example + ".cmd.cases"), read_file(examples / (set.example + ".cmd.cases"))) << set.csv;
+    EXPECT_EQ(without_source(dir.read(set.example + ".cmd.cases")), read_file(examples / (set.example + ".cmd.cases")))
+        << set.csv;
 
     ASSERT_EQ(run_morvit(dir, {set.example + ".cmd"}).status, 0);
     const std::string from_csv = dir.read("morvit.out");
@@ -372,7 +410,8 @@ TEST(CommandFileMaker, CalibratedExamplesAreMadeFromTheRawData) {
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, example.warning) << example.name;
     EXPECT_EQ(dir.read(example.name + ".cmd"), read_file(examples_dir / (example.name + ".cmd"))) << example.name;
-    EXPECT_EQ(dir.read(example.name + ".cmd.cases"), read_file(examples_dir / (example.name + ".cmd.cases")));
+    EXPECT_EQ(without_source(dir.read(example.name + ".cmd.cases")),
+              read_file(examples_dir / (example.name + ".cmd.cases")));
     ASSERT_EQ(run_morvit(dir, {"--table-csv", "table.csv", example.name + ".cmd"}).status, 0);
     EXPECT_NE(dir.read("table.csv").find("\n" + example.names_row), std::string::npos) << example.name;
   }

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "exchange/column_names.h"
-#include "exchange/input/command_file_maker.h"
 #include "exchange/cell_text.h"
+#include "exchange/column_names.h"
+#include "exchange/input/calibration_thresholds.h"
+#include "exchange/input/command_file_maker.h"
+#include "recordio/number_text.h"
 
 // The command file's text as the maker makes it in memory, without files or processes.
 namespace morvit {
@@ -159,43 +161,104 @@ TEST(MadeText, ReadsTheHabitsOfRAndSpreadsheets) {
 }
 
 // A name is cut only where its comment line ends: a factor's "A = " leaves 69 of the 73
-// characters, "OUTCOME = " and "WEIGHTS = " 63, "CASES = " 65, each less the calibration's
-// words; a calibrated name is cut so that the thresholds stay whole.
-TEST(MadeText, NamesAreCutOnlyWhereTheirCommentLineEnds) {
+// bytes, "OUTCOME = " and "WEIGHTS = " 63, "CASES = " 65, and never within a character. A
+// calibration that leaves the name no room moves to lines of its own below it, one
+// threshold a line, so that the thresholds are whole however many digits they have (as R
+// prints them), and a run still reads the name back.
+TEST(MadeText, NamesAreCutOnlyWhereTheirCommentLineEndsAndThresholdsAreWhole) {
   struct Name {
     std::string role;
-    std::size_t length;
-    bool calibrated;
-    bool cut;
+    std::string name;
+    std::string thresholds;  // of a calibration, when there is one
+    std::string kept;        // the name as its comment line keeps it
   };
+  std::string umlauts;  // 40 "ü", two bytes each: 80 bytes, cut to 34 of them
+  for (int i = 0; i < 40; ++i) umlauts += "\xC3\xBC";
+  const std::string long_thresholds = "0.12345678901234567,0.5000000000000001,0.98765432109876543";
   const std::vector<Name> names = {
-      {"--factors", 69, false, false}, {"--factors", 70, false, true},  {"--outcome", 63, false, false},
-      {"--outcome", 64, false, true},  {"--weights", 63, false, false}, {"--weights", 64, false, true},
-      {"--cases", 65, false, false},   {"--cases", 66, false, true},    {"--factors", 51, true, false},
-      {"--factors", 52, true, true},   {"--outcome", 45, true, false},  {"--outcome", 46, true, true},
+      {"--factors", std::string(69, 'N'), "", std::string(69, 'N')},
+      {"--factors", std::string(70, 'N'), "", std::string(69, 'N')},
+      {"--outcome", std::string(63, 'N'), "", std::string(63, 'N')},
+      {"--outcome", std::string(64, 'N'), "", std::string(63, 'N')},
+      {"--weights", std::string(64, 'N'), "", std::string(63, 'N')},
+      {"--cases", std::string(65, 'N'), "", std::string(65, 'N')},
+      {"--cases", std::string(66, 'N'), "", std::string(65, 'N')},
+      {"--factors", umlauts, "", umlauts.substr(0, 68)},
+      {"--factors", "GNP", "1,2,3", "GNP"},
+      {"--factors", std::string(52, 'N'), "1,2,3", std::string(52, 'N')},
+      {"--factors", "GNP", long_thresholds, "GNP"},
+      {"--outcome", "SURVIVED", long_thresholds, "SURVIVED"},
+      {"--factors", std::string(70, 'N'), long_thresholds, std::string(69, 'N')},
   };
-  const std::string suffix = ", CALIBRATED 1/2/3";  // 18 characters
   for (const Name& name : names) {
-    const std::string long_name(name.length, 'N');
     MakerOptions options = options_for("y", "a");
     std::string y = "y", a = "a";
-    if (name.role == "--outcome") y = options.outcome = long_name;
-    if (name.role == "--factors") a = options.factors[0] = long_name;
-    if (name.role == "--weights") options.weights = long_name;
-    if (name.role == "--cases") options.cases = long_name;
-    if (name.calibrated) options.calibrations = {{long_name, "1,2,3"}};
+    if (name.role == "--outcome") y = options.outcome = name.name;
+    if (name.role == "--factors") a = options.factors[0] = name.name;
+    if (name.role == "--weights") options.weights = name.name;
+    if (name.role == "--cases") options.cases = name.name;
+    if (!name.thresholds.empty()) options.calibrations = {{name.name, name.thresholds}};
     const std::string header = y + "," + a + "," + (options.weights.empty() ? "w" : options.weights) + "," +
                                (options.cases.empty() ? "c" : options.cases) + "\n";
     std::ostringstream err;
     const MadeCommandFile made = make_from_csv(header + "0.5,0.5,1,x\n", options, "data.csv", err);
-    const std::string what = name.role + " " + std::to_string(name.length) + (name.calibrated ? " calibrated" : "");
-    EXPECT_EQ(err.str().find("is too long for its comment line") != std::string::npos, name.cut) << what << ": " << err.str();
+    const std::string what = name.role + " " + std::to_string(name.name.size()) + " " + name.thresholds;
+    const bool cut = name.kept != name.name;
+    EXPECT_EQ(err.str().find("is too long for its comment line") != std::string::npos, cut) << what << ": " << err.str();
+    ColumnNames read;
+    std::string comments;
     for (const std::string& line : split(made.text, '\n')) {
       EXPECT_LE(line.size(), 80U) << what;
-      if (name.calibrated && line.find(long_name.substr(0, 10)) != std::string::npos) {
-        EXPECT_TRUE(line.ends_with(suffix)) << what << ": " << line;
-      }
+      if (!line.starts_with("COM    ")) continue;
+      take_name_from_comment(line.substr(7), read);
+      comments += line.substr(7) + "\n";
     }
+    const std::string read_back = name.role == "--outcome"   ? read.outcome
+                                  : name.role == "--factors" ? read.factors[0]
+                                  : name.role == "--weights" ? read.weights
+                                  : comments.find("CASES = " + name.kept + "\n") != std::string::npos ? name.kept
+                                                                                                     : "";
+    EXPECT_EQ(read_back, name.kept) << what;
+    if (name.thresholds.empty()) continue;
+    // Every threshold whole, in the shortest form that reads back to it.
+    const ThresholdsRead thresholds = read_thresholds(name.thresholds);
+    ASSERT_TRUE(thresholds.thresholds) << what;
+    for (const double threshold :
+         {thresholds.thresholds->exclusion, thresholds.thresholds->crossover, thresholds.thresholds->inclusion}) {
+      const std::string digits = number_text(threshold);
+      EXPECT_TRUE(comments.find(" " + digits + "\n") != std::string::npos ||
+                  comments.find(" " + digits + "/") != std::string::npos ||
+                  comments.find("/" + digits + "/") != std::string::npos ||
+                  comments.find("/" + digits + "\n") != std::string::npos)
+          << what << ": " << digits << " in\n" << comments;
+    }
+  }
+}
+
+// Case names longer than a side file keeps are cut where a character ends, with a warning;
+// a column that is not in the header is named among at most a screenful of the others.
+TEST(MadeText, CaseNamesAndListedColumnsAreBounded) {
+  std::string long_name;
+  for (int i = 0; i < 200; ++i) long_name += "\xE2\x82\xAC";  // 200 euro signs, 600 bytes
+  std::ostringstream err;
+  MakerOptions options = options_for("y", "a");
+  options.cases = "case";
+  const MadeCommandFile made = make_from_csv("case,y,a\n" + long_name + ",0.5,0.5\nshort,0.1,0.2\n", options, "data.csv", err);
+  ASSERT_EQ(made.case_names.size(), 2U);
+  EXPECT_EQ(made.case_names[0], long_name.substr(0, 255));  // 85 whole euro signs
+  EXPECT_EQ(made.case_names[1], "short");
+  EXPECT_NE(err.str().find("1 case name is longer than the 256 bytes"), std::string::npos) << err.str();
+
+  std::string header = "y";
+  for (int i = 0; i < 200000; ++i) header += ",column" + std::to_string(i);
+  try {
+    make_from_csv(header + "\n", options_for("y", "mistyped"), "wide.csv", err);
+    ADD_FAILURE() << "a missing column is refused";
+  } catch (const ConversionRefused& refusal) {
+    const std::string what = refusal.what();
+    EXPECT_LT(what.size(), 1200U);
+    EXPECT_NE(what.find("its columns are: y, column0, column1, "), std::string::npos) << what;
+    EXPECT_TRUE(what.ends_with(" more")) << what;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ class OutputsInAFaultyWorld : public ::testing::TestWithParam<OutputFault> {};
 
 TEST_P(OutputsInAFaultyWorld, LeaveTheOldFileOrTheWholeNewOne) {
   const OutputFault& c = GetParam();
-  if (c.needs_root && !testing::running_as_root()) GTEST_SKIP() << "making a device node needs root";
+  if (c.needs_root && !testing::running_as_root()) GTEST_SKIP() << "needs root (a device node, another owner)";
   if (c.script.find("ulimit -v") != std::string::npos && !testing::address_space_limits_apply()) {
     GTEST_SKIP() << "the address space limit is for the program alone";
   }
@@ -88,6 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFault{"LinkToARegularFileKeepsTheLink",
                     R"(echo OLD > real.csv && ln -s real.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
                     "[ -L t.csv ] && head -1 real.csv | grep -q '^block,'"},
+        // A target of 300 bytes, longer than a first reading of the link takes.
+        OutputFault{"ALinkWithALongTargetIsFollowedWhole",
+                    R"(d=$(printf 'abcd/%.0s' $(seq 60)) && mkdir -p "$d" && echo OLD > "${d}real.csv" &&
+                       ln -s "${d}real.csv" t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
+                    0, "", "[ -L t.csv ] && head -1 \"$(printf 'abcd/%.0s' $(seq 60))real.csv\" | grep -q '^block,'"},
         OutputFault{"DanglingLinkGetsItsFile", R"(ln -s made.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
                     "[ -L t.csv ] && [ -f made.csv ] && head -1 made.csv | grep -q '^block,'"},
         OutputFault{"FileSizeLimitLeavesTheOldFile",
@@ -126,13 +132,77 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFault{"ReportFileOfOut",
                     R"(echo OLD > REP.OUT && printf 'OUT     REP.OUT\n' | cat - run.cmd > out.cmd && "$MORVIT" --table-csv REP.OUT --html p.html out.cmd)",
                     2, "--table-csv REP.OUT: this is the report file REP.OUT that the run wrote",
-                    "head -1 REP.OUT | grep -q OLD && grep -q 'NUMBER OF WARNINGS' REP.OUT && [ -f p.html ]"},
+                    "head -1 REP.OUT | grep -q OLD && grep -q 'NUMBER OF WARNINGS' REP.OUT && [ ! -e p.html ]"},
         OutputFault{"Fallback", R"("$MORVIT" --html fort.6 run.cmd)", 2, "--html fort.6: this is the report file fort.6",
                     "[ ! -e fort.6 ] && [ ! -e morvit.out ]"},
         OutputFault{"TheDataTheCommandFileWasMadeFrom", R"("$MORVIT" --cases-csv data.csv --table-csv t.csv run.cmd)", 2,
                     "--cases-csv data.csv: this is the CSV file that the command file was made from",
-                    "head -1 t.csv | grep -q '^block,'"}),
+                    "[ ! -e t.csv ]"}),
     [](const ::testing::TestParamInfo<OutputFault>& info) { return std::string(info.param.name); });
+
+// The checks a hostile or unlucky name used to beat: the CSV file behind a command file known
+// by its identity however long or odd its name, standard input as the maker's source, a side
+// file that is the command file, a side file beside a device, the null device as an output,
+// a side file too large to be one, names beyond bounds; and the rule for replacing a file as
+// the kernel applies it.
+INSTANTIATE_TEST_SUITE_P(
+    Reliability, OutputsInAFaultyWorld,
+    ::testing::Values(
+        OutputFault{"ALongCsvNameIsKnownByItsIdentity",
+                    R"(n=long$(printf 'd%.0s' $(seq 66)).csv && cp data.csv "$n" && cp data.csv saved.csv &&
+                       "$MORVIT" --make-command-file "$n" --outcome y --factors wealth -o m.cmd && "$MORVIT" --table-csv "$n" m.cmd)",
+                    2, "this is the CSV file that the command file was made from", "cmp long*.csv saved.csv"},
+        OutputFault{"ATabInTheCsvNameIsKnownByItsIdentity",
+                    R"(cp data.csv $'tab\there.csv' && "$MORVIT" --make-command-file $'tab\there.csv' --outcome y --factors wealth --cases case -o m.cmd &&
+                       "$MORVIT" --cases-csv $'tab\there.csv' m.cmd)",
+                    2, "this is the CSV file that the command file was made from", "cmp tab*here.csv data.csv"},
+        OutputFault{"TheMakerKeepsItsStandardInput",
+                    R"("$MORVIT" --make-command-file - --outcome y --factors wealth -o data.csv < data.csv)", 2,
+                    "this is the CSV file being read", "[ ! -e data.csv.cases ]"},
+        OutputFault{"TheCaseNamesFileIsNotTheCommandFile",
+                    R"(echo OLD > s.cmd && ln -s s.cmd s.cmd.cases && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o s.cmd)",
+                    2, "the command file and its case names must be two files",
+                    "[ \"$(cat s.cmd)\" = OLD ] && [ -L s.cmd.cases ]"},
+        OutputFault{"NoSideFileBesideADevice",
+                    R"(ln -s /dev/null null.cmd && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o null.cmd)",
+                    0, "the case names, kept in FILE.cases beside a command file on disk, are left out",
+                    "[ ! -e null.cmd.cases ] && [ -L null.cmd ]"},
+        OutputFault{"NoSideFileLeftBesideAFullDevice",
+                    R"(ln -s /dev/full full.cmd && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o full.cmd)",
+                    2, "morvit: cannot write full.cmd: No space left on device", "[ ! -e full.cmd.cases ]"},
+        OutputFault{"TheNullDeviceTakesTwoOutputs", R"("$MORVIT" --table-csv /dev/null --html /dev/null run.cmd)", 0, "",
+                    "grep -q 'NUMBER OF WARNINGS' morvit.out"},
+        OutputFault{"ASideFileTooLargeIsPassedOver", R"(truncate -s 30M run.cmd.cases && "$MORVIT" --html p.html run.cmd)",
+                    0, "run.cmd.cases: warning: larger than the side file of a command file can be", "[ -f p.html ]"},
+        OutputFault{"ListedNamesAreBounded",
+                    R"sh("$MORVIT" --names "$(head -c 120000 /dev/zero | tr '\0' x)" --table-csv t.csv run.cmd)sh", 0,
+                    "--names: the name of factor A has 120000 bytes; it is cut to at most 69",
+                    "[ $(wc -c < t.csv) -lt 5000 ]"},
+        OutputFault{"SetIdBitsAreDropped",
+                    R"(echo OLD > t.csv && chmod 6755 t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
+                    "[ \"$(stat -c %a t.csv)\" = 755 ]"},
+        OutputFault{"TheOwnerAndGroupAreKept",
+                    R"(echo OLD > t.csv && chown nobody:nogroup t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
+                    "[ \"$(stat -c %U:%G t.csv)\" = nobody:nogroup ] && head -1 t.csv | grep -q '^block,'", true},
+        OutputFault{"ALinkPlantedInASharedFolderIsNotFollowed",
+                    R"(mkdir -m 1777 shared && echo SECRET > victim && ln -s ../victim shared/page.html &&
+                       chown -h nobody shared/page.html && "$MORVIT" --html shared/page.html run.cmd)",
+                    2, "the link ", "[ \"$(cat victim)\" = SECRET ] && [ -L shared/page.html ]", true}),
+    [](const ::testing::TestParamInfo<OutputFault>& info) { return std::string(info.param.name); });
+
+// Files that the runner may not write are not replaced, as a shell refuses `> FILE`: a
+// write-protected file (root's, when the tests run as root).
+TEST(OutputsInAFaultyWorld, AFileTheRunnerMayNotWriteIsKept) {
+  WorkDir dir;
+  dir.write("run.cmd", kRun);
+  dir.write("t.csv", "OLD\n");
+  std::filesystem::permissions(dir.path() / "t.csv",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+  const auto result = testing::run_morvit(dir, {"--table-csv", "t.csv", "run.cmd"}, testing::RunAs::unprivileged_user);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("morvit: cannot write t.csv: Permission denied"), std::string::npos) << result.err;
+  EXPECT_EQ(dir.read("t.csv"), "OLD\n");
+}
 
 // A command file of `cases` cases and `factors` factors whose outputs take a while to write.
 std::string large_run(int cases, int factors, const std::string& comment) {

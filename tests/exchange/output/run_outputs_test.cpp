@@ -205,14 +205,18 @@ TEST(RunOutputs, OutputsThatWouldOverwriteAFileOfTheRunAreRefused) {
   }
 }
 
-TEST(RunOutputs, AFailedWriteEndsWithStatusTwoAfterAWholeReport) {
+// A failed write ends with status 2 after a whole report, names the folder that refused, and
+// leaves every output as it was: they are written all or none.
+TEST(RunOutputs, AFailedWriteEndsWithStatusTwoAfterAWholeReportAndNoOutput) {
   WorkDir dir;
   dir.write("run.cmd", kNamedRun);
   const auto result = run_morvit(dir, {"--table-csv", "no/such/dir/t.csv", "--html", "p.html", "run.cmd"});
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "morvit: cannot write no/such/dir/t.csv: No such file or directory\n");
+  EXPECT_TRUE(result.err.starts_with("morvit: cannot write no/such/dir/t.csv: the folder ")) << result.err;
+  EXPECT_NE(result.err.find("/no/such/dir: No such file or directory\nmorvit: error: "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("not written: --table-csv no/such/dir/t.csv, --html p.html"), std::string::npos);
   EXPECT_NE(dir.read("morvit.out").find("NUMBER OF ERRORS DETECTED =      0"), std::string::npos);
-  EXPECT_TRUE(dir.exists("p.html"));
+  EXPECT_FALSE(dir.exists("p.html"));
 }
 
 }  // namespace
