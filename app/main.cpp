@@ -50,7 +50,11 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   morvit::ExchangeListener listener(outputs, err);
   options.listener = &listener;
   const int status = morvit::run_morvit(options);
-  if (!line.quiet) listener.tell_findings();
+  if (!line.quiet) {
+    // The findings on standard output, after the report and every output asked for.
+    morvit::CStream out(stdout);
+    listener.tell_findings(out, morvit::platform::files().standard_output());
+  }
   if (status != 0 && status != morvit::strict_status) return status;
   if (listener.status() != 0) return listener.status();
   return line.strict && warned ? morvit::strict_status : status;

@@ -6,7 +6,6 @@
 
 #include "driver/diagnostics.h"
 #include "driver/run_driver.h"
-#include "exchange/c_stream.h"
 #include "exchange/case_names.h"
 #include "exchange/output/cases_csv.h"
 #include "exchange/output/findings.h"
@@ -224,11 +223,6 @@ void ExchangeListener::tell_findings(std::ostream& out, platform::Handle out_fil
   }
   write_findings(out, record_);
   out.flush();
-}
-
-void ExchangeListener::tell_findings() const {
-  CStream out(stdout);
-  tell_findings(out, platform::files().standard_output());
 }
 
 }  // namespace morvit

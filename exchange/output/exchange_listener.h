@@ -50,8 +50,6 @@ class ExchangeListener : public RunListener, private TableObserver {
   // or a page among them: its findings, briefly (findings.h). Nothing when one of those
   // outputs is `out`'s own file (a page written to standard output).
   void tell_findings(std::ostream& out, platform::Handle out_file) const;
-  // The same on standard output.
-  void tell_findings() const;
 
   // 0, or 2 when an output could not be written.
   int status() const { return status_; }
