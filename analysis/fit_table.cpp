@@ -6,10 +6,10 @@
 
 #include "analysis/hypothesis_rows.h"
 #include "analysis/partition_sweep.h"
+#include "limits/program_limits.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 #include "recordio/free_form_writer.h"
-#include "limits/program_limits.h"
 
 namespace morvit {
 
@@ -33,16 +33,22 @@ void write_fit_table(RecordSink& report, const FitInputs& inputs, const TableSum
   if (observer != nullptr) {
     const double dashes = std::numeric_limits<double>::quiet_NaN();
     const Baseline& b = sums.baseline;
-    observer->row({"NONE", RowKind::baseline, "NULL ASSOC", static_cast<double>(b.baseline_ssd), b.baseline_df,
-                   static_cast<double>(b.baseline_msd), dashes, dashes, true});
+    observer->row({"NONE",
+                   RowKind::baseline,
+                   "NULL ASSOC",
+                   static_cast<double>(b.baseline_ssd),
+                   b.baseline_df,
+                   static_cast<double>(b.baseline_msd),
+                   dashes,
+                   dashes,
+                   true});
   }
 
   HypothesisRows rows(report, inputs.expected_msd, inputs.denominator_df, observer);
   const double weight_total = static_cast<double>(sums.baseline.total_weight);
   for (int factor = 1; factor <= inputs.factor_count; ++factor) {
-    rows.write_factor_rows(std::string(1, factor_letter(factor)),
-                           sums.partitions[1][static_cast<std::size_t>(factor - 1)],
-                           weight_total);
+    rows.write_factor_rows(
+        std::string(1, factor_letter(factor)), sums.partitions[1][static_cast<std::size_t>(factor - 1)], weight_total);
   }
   write_combination_blocks(rows, inputs, sums.baseline.total_weight, sums.partitions);
 }

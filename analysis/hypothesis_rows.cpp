@@ -47,8 +47,16 @@ void HypothesisRows::write_factor_rows(std::string_view label, const PartitionSu
     if (!(weight > 0)) return omit_row(label, kind, hypothesis, ssd, nearest_int(weight));
     const double msd = ssd / weight;
     const double f = hypothesis_f(ssd, weight, expected_msd_);
-    write_row(label, kind == RowKind::necessary, kind, hypothesis, ssd, nearest_int(weight), msd, f,
-              upper_tail(f, weight), weight);
+    write_row(label,
+              kind == RowKind::necessary,
+              kind,
+              hypothesis,
+              ssd,
+              nearest_int(weight),
+              msd,
+              f,
+              upper_tail(f, weight),
+              weight);
   };
   row(RowKind::necessary, "NECESSARY", sums.ssd_above, sums.weight_above);
   row(RowKind::sufficient, "SUFFICIENT", sums.ssd_below, sums.weight_below);
@@ -62,8 +70,16 @@ void HypothesisRows::write_combination_rows(std::string_view label, const Partit
     if (!(weight > 0)) return omit_row(label, kind, hypothesis, ssd, df);
     const double df_real = static_cast<double>(df);
     const double f = hypothesis_f(ssd, df_real, expected_msd_);
-    write_row(label, kind == RowKind::necessary, kind, hypothesis, df_real * f * expected_msd_, df, f * expected_msd_,
-              f, upper_tail(f, df_real), df_real);
+    write_row(label,
+              kind == RowKind::necessary,
+              kind,
+              hypothesis,
+              df_real * f * expected_msd_,
+              df,
+              f * expected_msd_,
+              f,
+              upper_tail(f, df_real),
+              df_real);
   };
   row(RowKind::necessary, "NECESSARY", sums.ssd_above, sums.weight_above);
   row(RowKind::sufficient, "SUFFICIENT", sums.ssd_below, sums.weight_below);

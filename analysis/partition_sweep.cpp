@@ -1,11 +1,11 @@
 #include "analysis/partition_sweep.h"
 
-#include "analysis/block_membership.h"
-
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+
+#include "analysis/block_membership.h"
 
 // How the sums of all 847 factors and combinations of ten factors are formed in one pass.
 //
@@ -38,7 +38,6 @@
 // lane adds +0.0, which leaves a sum unchanged (these sums start at +0.0 and can never
 // become -0.0). `min` keeps the prefix's value unless z_f is strictly smaller, as the
 // running minimum over the factors in increasing order does.
-
 
 namespace morvit {
 namespace {
@@ -232,11 +231,12 @@ void accumulate_all_partitions(const FitInputs& inputs, CombinationSums& sums, V
   work.group_sums.fill(GroupSums{});
 
   // The sweep over all tiles of cases, in the vector lanes chosen (vector_lanes.h).
-  with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
-    for (int first = 0; first < inputs.case_count; first += tile_cases) {
-      sweep_tile<Lanes>(work, inputs, first, std::min(tile_cases, inputs.case_count - first));
-    }
-  });
+  with_lanes(
+      code, [&]<class Lanes>() __attribute__((always_inline)) {
+        for (int first = 0; first < inputs.case_count; first += tile_cases) {
+          sweep_tile<Lanes>(work, inputs, first, std::min(tile_cases, inputs.case_count - first));
+        }
+      });
 
   // From the groups (colex order) to the table's order (lexicographic ranks).
   auto copy_out = [&](int group, int lane, PartitionSums& out) {

@@ -14,7 +14,7 @@ enum class RowKind { baseline, necessary, sufficient, nec_and_suff, comparison }
 // out (its partition has no weight, or its combination no distance) is passed on too,
 // with printed false: ssd and df as far as they were formed, msd, f and p NaN.
 struct TableRow {
-  std::string_view block;       // "NONE", a factor letter or a combination's letters
+  std::string_view block;  // "NONE", a factor letter or a combination's letters
   RowKind kind = RowKind::baseline;
   std::string_view hypothesis;  // "NULL ASSOC", "NECESSARY", ..., or a comparison label "A v AB"
   double ssd = 0.0;

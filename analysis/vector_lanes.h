@@ -88,6 +88,8 @@ void with_lanes(VectorCode code, Pass&& pass) {
 }
 
 // What the processor running this program gets from with_lanes(best_supported), in words.
-inline const char* best_lanes_name() { return four_lanes_run(VectorCode::best_supported) ? "AVX2" : "two-lane vectors"; }
+inline const char* best_lanes_name() {
+  return four_lanes_run(VectorCode::best_supported) ? "AVX2" : "two-lane vectors";
+}
 
 }  // namespace morvit

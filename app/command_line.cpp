@@ -61,7 +61,7 @@ std::string run_option_with_maker(std::string_view argument) {
 CommandLine parse_command_line(const std::vector<std::string>& arguments) {
   CommandLine line;
   bool options_seen = false;
-  std::string first_run_option;  // the first option of a run met, for --make-command-file
+  std::string first_run_option;         // the first option of a run met, for --make-command-file
   std::vector<std::string_view> given;  // the options with a value met so far
   std::size_t i = 0;
   for (; i < arguments.size(); ++i) {
@@ -93,7 +93,8 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
     }
     if (argument == "--make-command-file") {
       if (!first_run_option.empty()) return usage_error(run_option_with_maker(first_run_option));
-      MakerArguments maker = parse_maker_arguments({arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end()});
+      MakerArguments maker =
+          parse_maker_arguments({arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end()});
       if (!maker.problem.empty()) return usage_error(std::move(maker.problem));
       line.mode = CommandLine::Mode::make_command_file;
       line.maker = std::move(maker.options);
@@ -131,7 +132,8 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments) {
     }
     if (known == nullptr) return usage_error("unknown option " + argument);
     // An empty value would silently ask for nothing, and a second one would silently win.
-    if (value.empty()) return usage_error("option " + std::string(known->name) + " needs " + known->what + ", not an empty one");
+    if (value.empty())
+      return usage_error("option " + std::string(known->name) + " needs " + known->what + ", not an empty one");
     for (const std::string_view earlier : given) {
       if (earlier == known->name) return usage_error("option " + std::string(known->name) + " given twice");
     }

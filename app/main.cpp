@@ -34,7 +34,8 @@ int run_with_outputs(const morvit::CommandLine& line, morvit::RunOptions options
   if ((names_unused || level_unused) && !line.quiet) {
     morvit::CStream err(stderr);
     if (names_unused) {
-      morvit::report(err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
+      morvit::report(
+          err, {}, morvit::Severity::warning, "--names is used only with --table-csv, --cases-csv or --html");
     }
     if (level_unused) {
       morvit::report(err, {}, morvit::Severity::warning, "--level is used only with --table-csv or --html");
@@ -101,8 +102,9 @@ int main(int argc, char** argv) {
   if (!line.ignored.empty() && !line.quiet) {
     std::string ignored;
     for (const std::string& argument : line.ignored) ignored += " " + morvit::printable(argument);
-    print(stderr, "morvit: warning: one command file a run; ignoring" + ignored +
-                      (line.ignored.front().starts_with("-") ? " (options go before the command file)\n" : "\n"));
+    print(stderr,
+          "morvit: warning: one command file a run; ignoring" + ignored +
+              (line.ignored.front().starts_with("-") ? " (options go before the command file)\n" : "\n"));
   }
   morvit::RunOptions options;
   options.command_file = line.command_file;

@@ -59,16 +59,26 @@ MakerArguments problem(std::string text) {
 MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) {
   MakerArguments result;
   MakerOptions& options = result.options;
-  constexpr std::array<std::string_view, 12> valued{"--outcome", "--factors",   "--weights", "--cases",
-                                                    "--mer",     "--dam",       "--title",   "--separator",
-                                                    "--calibrate", "--set",     "--encoding", "-o"};
+  constexpr std::array<std::string_view, 12> valued{"--outcome",
+                                                    "--factors",
+                                                    "--weights",
+                                                    "--cases",
+                                                    "--mer",
+                                                    "--dam",
+                                                    "--title",
+                                                    "--separator",
+                                                    "--calibrate",
+                                                    "--set",
+                                                    "--encoding",
+                                                    "-o"};
   std::vector<std::string_view> seen;
   bool operands_only = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     const bool is_option = !operands_only && argument.size() > 1 && argument[0] == '-';
     if (!is_option) {
-      if (!options.data_file.empty()) return problem("more than one CSV file named: " + options.data_file + " and " + arguments[i]);
+      if (!options.data_file.empty())
+        return problem("more than one CSV file named: " + options.data_file + " and " + arguments[i]);
       options.data_file = arguments[i];
       continue;
     }
@@ -93,7 +103,8 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     if (!known && is_run_option(argument)) return problem(run_option_with_maker(argument));
     if (!known) return problem("unknown option " + std::string(argument) + " for --make-command-file");
     for (const std::string_view earlier : seen) {
-      if (earlier == name && name != "--calibrate" && name != "--set") return problem("option " + std::string(name) + " given twice");
+      if (earlier == name && name != "--calibrate" && name != "--set")
+        return problem("option " + std::string(name) + " given twice");
     }
     seen.push_back(name);
     if (!has_value) {
@@ -122,15 +133,19 @@ MakerArguments parse_maker_arguments(const std::vector<std::string>& arguments) 
     } else if (name == "--calibrate") {
       // NAME=E,C,I: the thresholds hold no '=', a column name may.
       const std::size_t equals = value.rfind('=');
-      const std::string_view column = equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
-      if (column.empty()) return problem("--calibrate needs NAME=E,C,I (exclusion, crossover, inclusion), not \"" + value + "\"");
+      const std::string_view column =
+          equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
+      if (column.empty())
+        return problem("--calibrate needs NAME=E,C,I (exclusion, crossover, inclusion), not \"" + value + "\"");
       options.calibrations.push_back({std::string(column), value.substr(equals + 1)});
     } else if (name == "--set") {
       // NAME=EXPRESSION: the new name holds no '=', a column name in the expression may not
       // either (the expression's own grammar is the maker's).
       const std::size_t equals = value.find('=');
-      const std::string_view set = equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
-      if (set.empty()) return problem("--set needs NAME=EXPRESSION (such as STABLE=~UNSTABLE or HORG=H+G), not \"" + value + "\"");
+      const std::string_view set =
+          equals == std::string::npos ? std::string_view() : trimmed(std::string_view(value).substr(0, equals));
+      if (set.empty())
+        return problem("--set needs NAME=EXPRESSION (such as STABLE=~UNSTABLE or HORG=H+G), not \"" + value + "\"");
       options.sets.push_back({std::string(set), value.substr(equals + 1)});
     } else if (name == "--encoding") {
       const std::string encoding = capitals(trimmed(value));

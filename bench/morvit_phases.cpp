@@ -25,9 +25,9 @@
 
 #include "analysis/fit_table.h"
 #include "driver/data_loading.h"
-#include "system/platform.h"
 #include "driver/run_context.h"
 #include "driver/run_summary.h"
+#include "system/platform.h"
 
 namespace {
 

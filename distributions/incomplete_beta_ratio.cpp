@@ -43,7 +43,6 @@ int argument_status(double a, double b, double x, double y, double eps) {
   return 0;
 }
 
-
 }  // namespace
 
 void bratio(double a, double b, double x, double y, double& w, double& w1, int& ierr) {

@@ -1,8 +1,8 @@
 #include "driver/banner.h"
 
-#include "system/platform.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
+#include "system/platform.h"
 
 namespace morvit {
 

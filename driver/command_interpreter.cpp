@@ -9,11 +9,11 @@
 #include "driver/open_for_update.h"
 #include "driver/report_messages.h"
 #include "driver/report_redirect.h"
+#include "limits/program_limits.h"
+#include "recordio/capitals.h"
 #include "recordio/column_fields.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
-#include "recordio/capitals.h"
-#include "limits/program_limits.h"
 #include "recordio/number_text.h"
 
 namespace morvit {
@@ -70,15 +70,19 @@ void check_argument_columns(RunContext& run, const CommandLine& line, std::strin
   if (any_character(line.text, 4, first - 1, not_blank)) {
     std::size_t column = 4;
     while (line.text[column - 1] == ' ') ++column;
-    run.diagnostics.warning(WarningKind::argument_columns, line.at(column),
-                            std::string(keyword) + " reads its value from " + columns + " only; what stands from column " +
-                                std::to_string(column) + " on is read as " + number_text(value));
+    run.diagnostics.warning(WarningKind::argument_columns,
+                            line.at(column),
+                            std::string(keyword) + " reads its value from " + columns +
+                                " only; what stands from column " + std::to_string(column) + " on is read as " +
+                                number_text(value));
   } else if (last < line_length && any_character(line.text, last + 1, line_length, not_blank)) {
-    run.diagnostics.warning(WarningKind::argument_columns, line.at(last + 1),
+    run.diagnostics.warning(WarningKind::argument_columns,
+                            line.at(last + 1),
                             std::string(keyword) + " reads its value from " + columns +
                                 " only; the characters after column " + std::to_string(last) + " are not read");
   } else if (value == 0.0 && any_character(line.text, 4, line_length, nonzero_digit)) {
-    run.diagnostics.warning(WarningKind::argument_columns, line.at(first),
+    run.diagnostics.warning(WarningKind::argument_columns,
+                            line.at(first),
                             std::string(keyword) + " reads 0 although the line holds other digits");
   }
 }
@@ -91,7 +95,8 @@ void read_data_counts(RunContext& run, const CommandLine& line) {
   auto blank = [&](std::size_t column) { return line.text[column - 1] == ' '; };
   // A count typed from column 5 or earlier is passed over by the scan.
   if (any_character(line.text, 4, 5, is_digit)) {
-    run.diagnostics.warning(WarningKind::argument_columns, line.at(blank(4) ? 5 : 4),
+    run.diagnostics.warning(WarningKind::argument_columns,
+                            line.at(blank(4) ? 5 : 4),
                             "DAT counts must begin in column 6 or later; a number that begins in column 4 or 5 "
                             "is passed over");
   }
@@ -147,8 +152,9 @@ void report_unrecognised(RunContext& run, const CommandLine& line, const std::st
                   ", which asks for " + std::to_string(matrix.cases) + " cases of " +
                   std::to_string(matrix.values_per_case) + " values: are there more cases than DAT says?"
             : std::string();
-    run.diagnostics.error(line.at(1), "unrecognised command " + quoted_text(line.text.substr(0, 3)) +
-                                          ": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN" + hint);
+    run.diagnostics.error(line.at(1),
+                          "unrecognised command " + quoted_text(line.text.substr(0, 3)) +
+                              ": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN" + hint);
   }
 }
 
@@ -172,12 +178,14 @@ struct CommandsSeen {
 
 void check_at_finish(RunContext& run, const CommandsSeen& seen) {
   if (seen.last_dam > seen.last_dat) {
-    run.diagnostics.warning(WarningKind::damping_after_data, {seen.last_dam, 1},
+    run.diagnostics.warning(WarningKind::damping_after_data,
+                            {seen.last_dam, 1},
                             "DAM has no DAT after it: the z-scores were built with the earlier damping factor, "
                             "and this value shows only in the run summary");
   }
   if (run.settings.measurement_error == 0.0) {
-    run.diagnostics.warning(WarningKind::zero_measurement_error, {seen.last_mer, 1},
+    run.diagnostics.warning(WarningKind::zero_measurement_error,
+                            {seen.last_mer, 1},
                             "MER is 0: the expected mean square distance is 0 and every F is infinite");
   }
 }
@@ -201,8 +209,8 @@ LoopEnd run_command_loop(RunContext& run) {
     if (keyword == "OUT") {
       const std::string name = read_text_field(line.text.substr(8), 72, line_length);
       if (std::string reason; !redirect_report(run, name, reason)) {
-        run.diagnostics.error(line.at(9), "cannot open the report file " + quoted_text(file_name_of(name)) +
-                                              " named by OUT: " + reason);
+        run.diagnostics.error(
+            line.at(9), "cannot open the report file " + quoted_text(file_name_of(name)) + " named by OUT: " + reason);
         return LoopEnd::read_failed;
       }
     } else if (keyword == "MER") {
@@ -223,7 +231,8 @@ LoopEnd run_command_loop(RunContext& run) {
       if (any_character(line.text, 4, 7, [](char c) { return c != ' '; })) {
         std::size_t column = 4;
         while (line.text[column - 1] == ' ') ++column;
-        run.diagnostics.warning(WarningKind::comment_before_column_8, line.at(column),
+        run.diagnostics.warning(WarningKind::comment_before_column_8,
+                                line.at(column),
                                 "COM echoes columns 8 to 80 only; the text from column " + std::to_string(column) +
                                     " loses its first " + std::to_string(8 - column) +
                                     " characters: begin it in column 8 (COM and four blanks)");
@@ -248,12 +257,14 @@ LoopEnd run_command_loop(RunContext& run) {
       }
       if (settings.case_count > max_cases) {
         report_error(run, {"  MAXIMUM NUMBER OF CASES CANNOT EXCEED " + std::string(max_cases_text) + "."});
-        run.diagnostics.error(line.at(first_count_column(line.text)),
-                              "DAT asks for " + std::to_string(settings.case_count) + " cases; at most " + std::string(max_cases_text));
+        run.diagnostics.error(
+            line.at(first_count_column(line.text)),
+            "DAT asks for " + std::to_string(settings.case_count) + " cases; at most " + std::string(max_cases_text));
         return LoopEnd::stopped;
       }
       if (settings.case_count <= 0) {
-        run.diagnostics.warning(WarningKind::empty_data_matrix, line.at(1),
+        run.diagnostics.warning(WarningKind::empty_data_matrix,
+                                line.at(1),
                                 "DAT with no cases: no data are read, and the line after it is skipped");
       }
       if (const ReadStatus status = load_data_matrix(run); status != ReadStatus::ok) return as_loop_end(status);

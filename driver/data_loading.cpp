@@ -8,8 +8,8 @@
 
 #include "analysis/z_scores.h"
 #include "driver/diagnostics.h"
-#include "recordio/free_form_reader.h"
 #include "limits/program_limits.h"
+#include "recordio/free_form_reader.h"
 #include "recordio/number_text.h"
 
 namespace morvit {
@@ -32,7 +32,8 @@ void warn_outside_unit(RunContext& run, FilePosition where, double value, std::u
                        int column) {
   const double lo = run.settings.damping_factor;
   const double hi = 1.0 - run.settings.damping_factor;
-  run.diagnostics.warning(WarningKind::membership_outside_unit, where,
+  run.diagnostics.warning(WarningKind::membership_outside_unit,
+                          where,
                           "the membership " + number_text(value) + " of " +
                               value_name("DAT", command_line, case_index, column) +
                               " is outside 0..1; it is taken as " + setting_text(value < 0.0 ? lo : hi) +
@@ -40,9 +41,11 @@ void warn_outside_unit(RunContext& run, FilePosition where, double value, std::u
 }
 
 void warn_decimal_comma(RunContext& run, FilePosition where, double value, const std::string& name) {
-  run.diagnostics.warning(WarningKind::decimal_comma, where,
+  run.diagnostics.warning(WarningKind::decimal_comma,
+                          where,
                           "this looks like a decimal comma, but a comma separates values: " + number_text(value) +
-                              " is read for " + name + " and the digits after the comma as the next value; "
+                              " is read for " + name +
+                              " and the digits after the comma as the next value; "
                               "write decimals with a point (0.8, not 0,8)");
 }
 
@@ -52,7 +55,8 @@ void warn_decimal_comma(RunContext& run, FilePosition where, double value, const
   if (reader.before_decimal_comma()) {
     warn_decimal_comma(run, reader.field_position(), value, value_name("DAT", command_line, case_index, column));
   }
-  if (value < 0.0 || value > 1.0) warn_outside_unit(run, reader.field_position(), value, command_line, case_index, column);
+  if (value < 0.0 || value > 1.0)
+    warn_outside_unit(run, reader.field_position(), value, command_line, case_index, column);
 }
 
 // How many values the lines of a data matrix hold, so that a message can name the line
@@ -126,11 +130,11 @@ void report_unread_value(RunContext& run, const FreeFormReader& reader, ReadStat
   } else {
     // A command where a value was expected: the data hold fewer values than the counts ask for.
     const bool command_instead = reader.field_position().column == 1 && reader.failed_text().size() >= 3;
-    run.diagnostics.error(reader.field_position(),
-                          "cannot read " + quoted_text(reader.failed_text()) + " as a number, for " + name +
-                              (command_instead ? "; the data hold fewer values than " + std::string(command) +
-                                                     " asks for" + counts_words
-                                               : ""));
+    run.diagnostics.error(
+        reader.field_position(),
+        "cannot read " + quoted_text(reader.failed_text()) + " as a number, for " + name +
+            (command_instead ? "; the data hold fewer values than " + std::string(command) + " asks for" + counts_words
+                             : ""));
   }
 }
 
@@ -152,8 +156,9 @@ ReadStatus read_data_matrix(RunContext& run) {
     double value = 0.0;
     if (const ReadStatus status = reader.next(item, value); status != ReadStatus::ok) {
       lines.end_line();
-      const std::string counts = ": DAT on line " + std::to_string(command_line) + " asks for " + std::to_string(cases) +
-                                 " cases of " + std::to_string(columns) + " values" + lines.odd_line_words();
+      const std::string counts = ": DAT on line " + std::to_string(command_line) + " asks for " +
+                                 std::to_string(cases) + " cases of " + std::to_string(columns) + " values" +
+                                 lines.odd_line_words();
       report_unread_value(run, reader, status, "DAT", command_line, case_index, column, k, values, counts);
       return status;
     }
@@ -206,7 +211,8 @@ ReadStatus load_weights(RunContext& run) {
     if (item == FreeFormReader::Item::number) {
       run.data.wght(i) = value;
       if (value < 0.0) {
-        run.diagnostics.warning(WarningKind::negative_weight, reader.field_position(),
+        run.diagnostics.warning(WarningKind::negative_weight,
+                                reader.field_position(),
                                 "the weight " + number_text(value) + " of " + value_name("WEI", command_line, i, -1) +
                                     " is negative; it is used as written");
       }

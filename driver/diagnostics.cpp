@@ -1,9 +1,8 @@
 #include "driver/diagnostics.h"
 
-#include "recordio/character_cut.h"
-
-#include "system/platform.h"
 #include "driver/run_listener.h"
+#include "recordio/character_cut.h"
+#include "system/platform.h"
 
 namespace morvit {
 namespace {
@@ -132,7 +131,8 @@ void Diagnostics::report_hidden_warnings() {
   for (std::size_t kind = 0; kind < warning_kinds; ++kind) {
     const int hidden = per_kind_[kind] - shown_per_kind;
     if (hidden <= 0) continue;
-    show_warning(diagnostic({file_}, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown"));
+    show_warning(
+        diagnostic({file_}, Severity::warning, std::to_string(hidden) + " more " + hidden_nouns[kind] + " not shown"));
   }
 }
 

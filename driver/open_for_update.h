@@ -25,7 +25,7 @@ struct ReportOpening {
   enum class Problem { none, cannot_open, is_command_file, in_use };
   platform::Handle file = platform::no_handle;
   Problem problem = Problem::none;
-  std::string reason;  // the system's reason when the file cannot be opened
+  std::string reason;               // the system's reason when the file cannot be opened
   platform::FileIdentity identity;  // of the file opened
   bool on_disk = false;             // a regular file, not a device or pipe
 };

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "driver/output_channel.h"
+#include "recordio/record_sink.h"
 #include "system/interrupts.h"
 #include "system/platform.h"
-#include "recordio/record_sink.h"
 
 namespace morvit {
 

@@ -5,11 +5,11 @@
 
 #include "driver/data_matrix.h"
 #include "driver/diagnostics.h"
-#include "system/platform.h"
 #include "driver/report_file.h"
 #include "driver/run_listener.h"
 #include "driver/settings.h"
 #include "recordio/command_file.h"
+#include "system/platform.h"
 
 namespace morvit {
 
@@ -36,7 +36,7 @@ struct RunContext {
 
   // The last data matrix read whole, for messages about the lines after it.
   struct DataMatrixRead {
-    std::uint64_t dat_line = 0;   // the DAT line
+    std::uint64_t dat_line = 0;  // the DAT line
     int cases = 0;
     int values_per_case = 0;
     std::uint64_t last_line = 0;  // the line of its last value

@@ -9,16 +9,16 @@
 #include "driver/banner.h"
 #include "driver/command_interpreter.h"
 #include "driver/fatal_stop.h"
-#include "system/interrupts.h"
 #include "driver/open_for_update.h"
-#include "system/platform.h"
 #include "driver/report_messages.h"
 #include "driver/report_redirect.h"
 #include "driver/run_summary.h"
+#include "limits/program_limits.h"
 #include "recordio/format.h"
 #include "recordio/formatted_writer.h"
 #include "recordio/free_form_writer.h"
-#include "limits/program_limits.h"
+#include "system/interrupts.h"
+#include "system/platform.h"
 
 namespace morvit {
 namespace {
@@ -107,9 +107,7 @@ int run_to_the_end(RunContext& run, ReportFile& console) {
 
 void connect_fallback(ReportFile& /*report*/, void* run) { connect_fallback_report(*static_cast<RunContext*>(run)); }
 
-void print_diagnostic(const std::string& text) {
-  platform::write_standard_error("morvit: " + printable(text) + "\n");
-}
+void print_diagnostic(const std::string& text) { platform::write_standard_error("morvit: " + printable(text) + "\n"); }
 
 void print_diagnostic_line(const std::string& text) { platform::write_standard_error(text + "\n"); }
 

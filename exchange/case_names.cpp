@@ -4,9 +4,8 @@
 #include <charconv>
 
 #include "exchange/cell_text.h"
-#include "system/file_reading.h"
-
 #include "recordio/double_bits.h"
+#include "system/file_reading.h"
 
 namespace morvit {
 namespace {

@@ -59,7 +59,7 @@ struct SideRecord {
 struct CaseNames {
   std::vector<std::string> names;
   std::vector<SideRecord> records;  // in the order of the file
-  bool has_origin = false;  // the first line said what the names belong to
+  bool has_origin = false;          // the first line said what the names belong to
   std::int64_t cases = 0;
   std::uint64_t fingerprint = 0;
 };

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "recordio/decimal_conversion.h"
 #include "recordio/capitals.h"
+#include "recordio/decimal_conversion.h"
 
 namespace morvit {
 namespace {

@@ -33,5 +33,4 @@ std::string with_thousands(long count);
 // `text` without blanks and tabs at either end.
 std::string_view trimmed(std::string_view text);
 
-
 }  // namespace morvit

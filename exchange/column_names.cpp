@@ -86,7 +86,8 @@ std::string weights_comment(std::string_view name) { return std::string(weights_
 std::string cases_comment(std::string_view name) { return std::string(cases_key) + std::string(name); }
 
 std::string calibration_suffix(std::string_view exclusion, std::string_view crossover, std::string_view inclusion) {
-  return std::string(calibration_key) + std::string(exclusion) + "/" + std::string(crossover) + "/" + std::string(inclusion);
+  return std::string(calibration_key) + std::string(exclusion) + "/" + std::string(crossover) + "/" +
+         std::string(inclusion);
 }
 
 void take_name_from_comment(std::string_view text, ColumnNames& names) {

@@ -37,12 +37,12 @@ struct ChunkValues {
         w(chunk_cases),
         y_z(chunk_cases) {}
 
-  std::vector<double> x;          // the factors' memberships within 0 to 1
-  std::vector<double> z;          // their z-scores
-  std::vector<double> y;          // the outcome's membership within 0 to 1
-  std::vector<double> y_low;      // min(Y, 1 - Y)
-  std::vector<double> w;          // the weights
-  std::vector<double> y_z;        // the outcome's z-score; NaN for a weight of 0 or below
+  std::vector<double> x;      // the factors' memberships within 0 to 1
+  std::vector<double> z;      // their z-scores
+  std::vector<double> y;      // the outcome's membership within 0 to 1
+  std::vector<double> y_low;  // min(Y, 1 - Y)
+  std::vector<double> w;      // the weights
+  std::vector<double> y_z;    // the outcome's z-score; NaN for a weight of 0 or below
 };
 
 // Where a block's factors stand in the chunk.
@@ -245,13 +245,14 @@ std::vector<BlockEvidence> evidence_of_blocks(const CaseColumns& data, std::span
   double sum_y[lanes] = {};
   std::int64_t positive = 0;
   std::vector<BlockLanes> sums(walked.size());
-  with_lanes(code, [&]<class Lanes>() __attribute__((always_inline)) {
-    for (int first = 0; first < data.case_count; first += chunk_cases) {
-      const int size = std::min(chunk_cases, data.case_count - first);
-      prepare_chunk(data, first, size, chunk, sum_y, positive);
-      walk_blocks<Lanes>(walked, chunk, (size + lanes - 1) / lanes * lanes, sums);
-    }
-  });
+  with_lanes(
+      code, [&]<class Lanes>() __attribute__((always_inline)) {
+        for (int first = 0; first < data.case_count; first += chunk_cases) {
+          const int size = std::min(chunk_cases, data.case_count - first);
+          prepare_chunk(data, first, size, chunk, sum_y, positive);
+          walk_blocks<Lanes>(walked, chunk, (size + lanes - 1) / lanes * lanes, sums);
+        }
+      });
 
   for (std::size_t k = 0; k < walked.size(); ++k) {
     const BlockLanes& s = sums[k];

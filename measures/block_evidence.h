@@ -44,8 +44,8 @@ struct DiagonalSide {
 // weight lies on one side of the diagonal or on it: above + below + on is their number.
 struct BlockEvidence {
   FitMeasures fit = no_fit_measures();
-  DiagonalSide above;  // outcome z-score strictly above the membership's: against NECESSARY
-  DiagonalSide below;  // strictly below it: against SUFFICIENT
+  DiagonalSide above;   // outcome z-score strictly above the membership's: against NECESSARY
+  DiagonalSide below;   // strictly below it: against SUFFICIENT
   std::int64_t on = 0;  // on the diagonal: against no hypothesis
   DiagonalSide either() const {
     return {above.cases + below.cases, above.farthest > below.farthest ? above.farthest : below.farthest};

@@ -1,10 +1,11 @@
 #include "recordio/command_file.h"
-#include "limits/program_limits.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <utility>
+
+#include "limits/program_limits.h"
 
 namespace morvit {
 
@@ -57,8 +58,8 @@ ReadStatus CommandFile::fetch() {
 void CommandFile::skip_byte_order_mark() {
   at_start_ = false;
   // Wait only as long as what has arrived could still be the mark.
-  while (len_ - pos_ < byte_order_mark.size() &&
-         byte_order_mark.starts_with(std::string_view(cursor(), len_ - pos_)) && fetch() == ReadStatus::ok) {
+  while (len_ - pos_ < byte_order_mark.size() && byte_order_mark.starts_with(std::string_view(cursor(), len_ - pos_)) &&
+         fetch() == ReadStatus::ok) {
   }
   if (std::string_view(cursor(), len_ - pos_).starts_with(byte_order_mark)) {
     advance_to(cursor() + byte_order_mark.size());

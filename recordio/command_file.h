@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "system/byte_source.h"
 #include "recordio/read_status.h"
+#include "system/byte_source.h"
 
 namespace morvit {
 
@@ -102,11 +102,11 @@ class CommandFile {
   std::unique_ptr<ByteSource> source_;
   std::size_t block_size_ = default_block_size;
   std::vector<char> buffer_;
-  std::size_t pos_ = 0;               // first unconsumed byte
-  std::size_t len_ = 0;               // end of the buffered bytes
-  std::uint64_t buffer_offset_ = 0;   // offset in the file of buffer_[0]
-  std::uint64_t line_ = 1;            // line of the cursor
-  std::uint64_t line_start_ = 0;      // offset in the file where that line begins
+  std::size_t pos_ = 0;              // first unconsumed byte
+  std::size_t len_ = 0;              // end of the buffered bytes
+  std::uint64_t buffer_offset_ = 0;  // offset in the file of buffer_[0]
+  std::uint64_t line_ = 1;           // line of the cursor
+  std::uint64_t line_start_ = 0;     // offset in the file where that line begins
   std::uint64_t command_line_number_ = 0;
   bool at_start_ = true;
   bool ended_ = false;

@@ -25,7 +25,6 @@ struct FormatOp {
   int width;
   int digits;
   std::string text;
-
 };
 
 // A parenthesised list of edit descriptors, compiled once into a flat list of steps.

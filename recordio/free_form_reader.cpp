@@ -95,7 +95,7 @@ int skip_blanks_and_line_ends(Cursor& cur) {
 struct Field {
   Item item = Item::null;  // number or null
   double value = 0.0;
-  std::uint64_t repeat = 1;  // how many targets the field serves
+  std::uint64_t repeat = 1;   // how many targets the field serves
   bool whole_number = false;  // digits only (after an optional sign): no point, no exponent
 };
 

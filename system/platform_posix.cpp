@@ -197,7 +197,9 @@ WriteResult FileSystem::write(Handle file, const char* data, std::size_t size) n
     if (errno == EINTR) return {0, WriteResult::Stop::interrupted, 0};
     if (errno != EAGAIN && errno != EWOULDBLOCK) return {0, WriteResult::Stop::failed, errno};
     // A stream that someone else made non-blocking: wait until it takes more.
-    struct pollfd ready {fd, POLLOUT, 0};
+    struct pollfd ready {
+      fd, POLLOUT, 0
+    };
     if (::poll(&ready, 1, -1) < 0 && errno == EINTR) return {0, WriteResult::Stop::interrupted, 0};
   }
 }
@@ -208,7 +210,9 @@ std::size_t FileSystem::write_without_waiting(Handle file, const char* data, std
   while (written < size) {
     // A pipe that reports room takes PIPE_BUF bytes without blocking; a file on disk
     // always does.
-    struct pollfd ready {fd, POLLOUT, 0};
+    struct pollfd ready {
+      fd, POLLOUT, 0
+    };
     if (::poll(&ready, 1, 100) <= 0 || (ready.revents & POLLOUT) == 0) break;
     const std::size_t chunk = size - written < PIPE_BUF ? size - written : PIPE_BUF;
     const ssize_t n = ::write(fd, data + written, chunk);

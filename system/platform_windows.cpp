@@ -93,8 +93,13 @@ Handle FileSystem::open_command_file(const std::string& name, bool& created) {
   created = false;
   if (!usable_name(name)) return no_handle;
   // Read only: the run never writes to its command file. Others may go on writing it.
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(name.c_str(),
+                            GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr,
+                            OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
   if (!usable(file)) return no_handle;
   // OPEN_ALWAYS tells a file it had to create by leaving ERROR_SUCCESS.
   created = GetLastError() != ERROR_ALREADY_EXISTS;
@@ -111,8 +116,13 @@ Handle FileSystem::open_for_reading(const std::string& name, int& error) {
     error = ERROR_FILE_NOT_FOUND;
     return no_handle;
   }
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = CreateFileA(name.c_str(),
+                            GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr,
+                            OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS,
+                            nullptr);
   if (!usable(file)) {
     error = static_cast<int>(GetLastError());
     return no_handle;
@@ -126,8 +136,13 @@ Handle FileSystem::open_report_file(const std::string& name, int& error) {
     error = ERROR_FILE_NOT_FOUND;
     return no_handle;
   }
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(name.c_str(),
+                            GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr,
+                            OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
   if (!usable(file)) {
     error = static_cast<int>(GetLastError());
     return no_handle;
@@ -152,8 +167,13 @@ Handle FileSystem::create_new_file(const std::string& path, int& error) {
 
 Handle FileSystem::open_existing_for_writing(const std::string& path, int& error) {
   error = 0;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(),
+                            GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr,
+                            OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
   if (!usable(file)) {
     error = static_cast<int>(GetLastError());
     return no_handle;
@@ -276,8 +296,13 @@ FileStatus FileSystem::status(const std::string& path, bool /*follow_links*/) {
     status.kind = PathKind::other;
     return status;
   }
-  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = CreateFileA(path.c_str(),
+                            0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr,
+                            OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS,
+                            nullptr);
   BY_HANDLE_FILE_INFORMATION info{};
   if (usable(file) && GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info)) {
     status = status_of(info);
@@ -322,9 +347,13 @@ bool FileSystem::is_file_size_limit(int error) { return error == ERROR_FILE_TOO_
 
 std::string FileSystem::error_text(int error) {
   char text[512];
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error),
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr,
+                                      static_cast<DWORD>(error),
+                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                      text,
+                                      sizeof text,
+                                      nullptr);
   std::string message(text, length);
   // The system's texts end with a full stop and a line end.
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
@@ -344,8 +373,8 @@ LocalTime local_time() {
 
 void install_interruption_handler(InterruptionHandler handler) {
   if (main_thread == nullptr) {
-    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &main_thread, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
+    DuplicateHandle(
+        GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &main_thread, 0, FALSE, DUPLICATE_SAME_ACCESS);
   }
   installed_handler.store(handler);
   SetConsoleCtrlHandler(on_console_event, TRUE);

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "recordio/number_text.h"
-#include "exchange/input/csv_reader.h"
 #include "exchange/cell_text.h"
+#include "exchange/input/csv_reader.h"
+#include "recordio/number_text.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ std::string describe(const std::string& path, char separator_option) {
 // read as CSV), valid until the next call. `separator`: the character of --separator, or 0
 // to find it as the maker does.
 extern "C" __attribute__((used, visibility("default"))) const char* morvit_csv_columns(const char* path,
-                                                                                        int separator) {
+                                                                                       int separator) {
   static std::string description;
   description = describe(path, static_cast<char>(separator));
   return description.c_str();

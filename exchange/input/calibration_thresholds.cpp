@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "driver/diagnostics.h"
-#include "exchange/column_names.h"
 #include "exchange/cell_text.h"
+#include "exchange/column_names.h"
 #include "recordio/number_text.h"
 
 namespace morvit {
@@ -18,15 +18,17 @@ ThresholdsRead read_thresholds(std::string_view text) {
     text.remove_prefix(comma + 1);
   }
   if (parts.size() != 3) {
-    return {std::nullopt, std::to_string(parts.size()) + (parts.size() == 1 ? " threshold" : " thresholds") +
-                              "; a calibration takes three: exclusion, crossover, inclusion (E,C,I)"};
+    return {std::nullopt,
+            std::to_string(parts.size()) + (parts.size() == 1 ? " threshold" : " thresholds") +
+                "; a calibration takes three: exclusion, crossover, inclusion (E,C,I)"};
   }
   double values[3] = {};
   for (std::size_t i = 0; i < 3; ++i) {
     const CellValue cell = read_cell(parts[i], false);
     if (cell.kind != CellKind::number) {
-      return {std::nullopt, "the threshold " + quoted_text(parts[i]) +
-                                (cell.kind == CellKind::too_large ? " is too large for a number" : " is not a number")};
+      return {std::nullopt,
+              "the threshold " + quoted_text(parts[i]) +
+                  (cell.kind == CellKind::too_large ? " is too large for a number" : " is not a number")};
     }
     values[i] = cell.value;
   }
@@ -69,8 +71,8 @@ std::string thresholds_beyond_values_words(std::string_view column, const Calibr
 }
 
 std::string calibration_words(const CalibrationThresholds& thresholds) {
-  return calibration_suffix(number_text(thresholds.exclusion), number_text(thresholds.crossover),
-                            number_text(thresholds.inclusion));
+  return calibration_suffix(
+      number_text(thresholds.exclusion), number_text(thresholds.crossover), number_text(thresholds.inclusion));
 }
 
 std::vector<std::string> calibration_lines(std::string_view key, const CalibrationThresholds& thresholds) {

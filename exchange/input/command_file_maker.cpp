@@ -7,20 +7,20 @@
 #include <sstream>
 
 #include "driver/data_matrix.h"
+#include "driver/diagnostics.h"
 #include "exchange/case_names.h"
+#include "exchange/cell_text.h"
 #include "exchange/column_names.h"
 #include "exchange/input/calibration_thresholds.h"
 #include "exchange/input/command_file_pair.h"
 #include "exchange/input/csv_reader.h"
-#include "exchange/input/derived_sets.h"
-#include "exchange/input/text_encoding.h"
 #include "exchange/input/csv_source.h"
+#include "exchange/input/derived_sets.h"
 #include "exchange/input/name_list.h"
-#include "driver/diagnostics.h"
-#include "exchange/cell_text.h"
+#include "exchange/input/text_encoding.h"
+#include "measures/calibration.h"
 #include "recordio/character_cut.h"
 #include "recordio/number_text.h"
-#include "measures/calibration.h"
 #include "system/file_paths.h"
 
 namespace morvit {
@@ -100,10 +100,14 @@ class Maker {
 
  private:
   [[noreturn]] void refuse(long line, long column, const std::string& what) const {
-    throw ConversionRefused(diagnostic(Place{file_, static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, Severity::error, what));
+    throw ConversionRefused(diagnostic(
+        Place{file_, static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, Severity::error, what));
   }
   void warn(long line, long column, const std::string& what) const {
-    report(err_, Place{file_, static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, Severity::warning, what);
+    report(err_,
+           Place{file_, static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)},
+           Severity::warning,
+           what);
   }
 
   std::string_view as_utf8(std::string_view text);
@@ -130,10 +134,10 @@ class Maker {
   bool decimal_comma_ = false;
   std::size_t header_size_ = 0;
 
-  std::string utf8_text_;  // the CSV text read as Windows-1252, when it is
+  std::string utf8_text_;              // the CSV text read as Windows-1252, when it is
   std::vector<ChosenColumn> numeric_;  // outcome, factors, weights (when chosen)
   std::optional<ChosenColumn> cases_;
-  std::vector<DerivedSet> sets_;            // --set, in the order given
+  std::vector<DerivedSet> sets_;           // --set, in the order given
   std::vector<ChosenColumn> set_columns_;  // the columns the sets are made of
   std::vector<double> set_inputs_;         // a row's memberships in those columns, by header index
   std::vector<double> set_values_;         // a row's memberships in the sets
@@ -178,12 +182,16 @@ std::string_view Maker::as_utf8(std::string_view text) {
     const auto value = static_cast<unsigned char>(text[bad]);
     const std::string byte = std::string("0x") + hex[value >> 4] + hex[value & 15];
     if (options_.encoding == TextEncoding::utf8) {
-      refuse(line, column, "the byte " + byte + " is not UTF-8 text, which --encoding utf-8 asks for; a CSV file saved " +
-                               "by Excel in Western Europe is Windows-1252 text (--encoding windows-1252)");
+      refuse(line,
+             column,
+             "the byte " + byte + " is not UTF-8 text, which --encoding utf-8 asks for; a CSV file saved " +
+                 "by Excel in Western Europe is Windows-1252 text (--encoding windows-1252)");
     }
-    warn(line, column, "the file is not UTF-8 text (the byte " + byte + " here cannot stand in it); it is read as " +
-                           "Windows-1252, the encoding of Excel's CSV files in Western Europe: check the names it " +
-                           "holds (--encoding windows-1252 reads it so without this warning)");
+    warn(line,
+         column,
+         "the file is not UTF-8 text (the byte " + byte + " here cannot stand in it); it is read as " +
+             "Windows-1252, the encoding of Excel's CSV files in Western Europe: check the names it " +
+             "holds (--encoding windows-1252 reads it so without this warning)");
   }
   utf8_text_ = utf8_from_windows_1252(text);
   return utf8_text_;
@@ -196,14 +204,16 @@ std::size_t Maker::find_column(const CsvRecord& header, const std::string& wante
     if (capitals(trimmed(header[i].text)) == key) found.push_back(i);
   }
   if (found.size() > 1) {
-    refuse(header[found[1]].line, header[found[1]].column,
-           "the column name " + quoted_text(wanted) + " stands twice in the header (columns " + std::to_string(found[0] + 1) +
-               " and " + std::to_string(found[1] + 1) + ")");
+    refuse(header[found[1]].line,
+           header[found[1]].column,
+           "the column name " + quoted_text(wanted) + " stands twice in the header (columns " +
+               std::to_string(found[0] + 1) + " and " + std::to_string(found[1] + 1) + ")");
   }
   if (found.empty()) {
     std::vector<std::string_view> columns;
     for (const CsvField& field : header) columns.push_back(trimmed(field.text));
-    refuse(header.front().line, 1,
+    refuse(header.front().line,
+           1,
            "no column " + quoted_text(wanted) + " in the header; its columns are: " + listed_names(columns));
   }
   return found[0];
@@ -211,8 +221,10 @@ std::size_t Maker::find_column(const CsvRecord& header, const std::string& wante
 
 void Maker::choose_columns(const CsvRecord& header) {
   if (options_.factors.size() > static_cast<std::size_t>(max_factors)) {
-    refuse(0, 0, "--factors names " + std::to_string(options_.factors.size()) + " columns; a run takes at most " +
-                     std::to_string(max_factors) + " factors");
+    refuse(0,
+           0,
+           "--factors names " + std::to_string(options_.factors.size()) + " columns; a run takes at most " +
+               std::to_string(max_factors) + " factors");
   }
   std::vector<ChosenColumn> chosen;
   const auto choose = [&](const std::string& role, const std::string& option_text) {
@@ -224,7 +236,8 @@ void Maker::choose_columns(const CsvRecord& header) {
       if (column.wanted.empty()) refuse(0, 0, role + ": \"~\" needs the name of a column after it");
     }
     if (const std::size_t set = find_derived_set(sets_, column.wanted); set < sets_.size()) {
-      if (!column.membership()) refuse(0, 0, role + " " + option_text + ": " + sets_[set].name + " is a set made by --set, not a column");
+      if (!column.membership())
+        refuse(0, 0, role + " " + option_text + ": " + sets_[set].name + " is a set made by --set, not a column");
       column.set = set;
       column.name = sets_[set].name;
     } else {
@@ -234,11 +247,13 @@ void Maker::choose_columns(const CsvRecord& header) {
     for (const ChosenColumn& earlier : chosen) {
       // A factor beside its own negation is a block the run may test; any other column
       // chosen twice is a mistake.
-      const bool set_and_negation = earlier.role == "--factors" && role == "--factors" && earlier.negated != column.negated;
+      const bool set_and_negation =
+          earlier.role == "--factors" && role == "--factors" && earlier.negated != column.negated;
       if (earlier.set == column.set && (column.set != ChosenColumn::no_set || earlier.index == column.index) &&
           !set_and_negation) {
-        const std::string roles =
-            earlier.role == role ? "twice in " + role : "as " + earlier.role + " and " + (role == "--factors" ? "in " : "as ") + role;
+        const std::string roles = earlier.role == role
+                                      ? "twice in " + role
+                                      : "as " + earlier.role + " and " + (role == "--factors" ? "in " : "as ") + role;
         refuse(0, 0, "the column " + column.name + " is chosen twice (" + roles + ")");
       }
     }
@@ -265,8 +280,10 @@ void Maker::choose_calibrations(const CsvRecord& header) {
   for (const CalibrateOption& option : options_.calibrations) {
     const std::string given = "--calibrate " + option.column + "=" + option.thresholds;
     if (option.column.starts_with('~')) {
-      refuse(0, 0, given + ": name the column without the tilde (" + std::string(trimmed(option.column.substr(1))) +
-                       "); the calibration comes first, then the negation");
+      refuse(0,
+             0,
+             given + ": name the column without the tilde (" + std::string(trimmed(option.column.substr(1))) +
+                 "); the calibration comes first, then the negation");
     }
     if (const std::size_t set = find_derived_set(sets_, option.column); set < sets_.size()) {
       refuse(0, 0, given + ": " + sets_[set].name + " is a set made by --set; calibrate the columns it is made of");
@@ -279,7 +296,8 @@ void Maker::choose_calibrations(const CsvRecord& header) {
     if (!chosen) {
       std::string role = sets_.empty() ? "neither the outcome nor a factor; only those are calibrated"
                                        : "neither the outcome nor a factor nor in a --set; only those are calibrated";
-      if (!options_.weights.empty() && numeric_.back().reads(index)) role = "the column of the weights, which are never calibrated";
+      if (!options_.weights.empty() && numeric_.back().reads(index))
+        role = "the column of the weights, which are never calibrated";
       if (cases_ && cases_->index == index) role = "the column of the case names";
       refuse(0, 0, given + ": " + name + " is " + role);
     }
@@ -299,7 +317,8 @@ void Maker::choose_calibrations(const CsvRecord& header) {
     // A decreasing set named by a --set says what it holds; one that keeps the column's name
     // as the outcome or a factor says the opposite.
     bool named_by_column = false;
-    for (const ChosenColumn& column : numeric_) named_by_column = named_by_column || (column.reads(index) && column.membership());
+    for (const ChosenColumn& column : numeric_)
+      named_by_column = named_by_column || (column.reads(index) && column.membership());
     if (named_by_column && read.thresholds->inclusion < read.thresholds->exclusion) {
       warn(0, 0, given + ": " + decreasing_set_words(name, *read.thresholds));
     }
@@ -317,8 +336,10 @@ void Maker::choose_set_columns(const CsvRecord& header) {
   // A set is made of earlier sets only: from the last to the first, each passes its use on.
   for (std::size_t s = sets_.size(); s-- > 0;) {
     if (!used[s]) {
-      refuse(0, 0, "--set " + options_.sets[s].name + "=" + options_.sets[s].expression + ": " + sets_[s].name +
-                       " is neither the outcome nor a factor, nor a part of a set that is");
+      refuse(0,
+             0,
+             "--set " + options_.sets[s].name + "=" + options_.sets[s].expression + ": " + sets_[s].name +
+                 " is neither the outcome nor a factor, nor a part of a set that is");
     }
     for (const SetSource& source : sets_[s].sources) {
       if (source.earlier_set) used[source.index] = true;
@@ -349,14 +370,15 @@ void Maker::warn_of_letters() const {
     outcome = outcome || j == 0;
     if (example.empty()) {
       example = std::string("the report's ") + factor_letter(letter) + " is the column " +
-                numeric_[static_cast<std::size_t>(letter)].shown() + ", not " + (j == 0 ? "the outcome " : "the column ") +
-                column.shown();
+                numeric_[static_cast<std::size_t>(letter)].shown() + ", not " +
+                (j == 0 ? "the outcome " : "the column ") + column.shown();
     }
   }
   if (example.empty()) return;
   std::string pairs = outcome ? "OUTCOME = " + numeric_[0].shown() : std::string();
   for (int j = 1; j <= factors; ++j) {
-    pairs += (pairs.empty() ? "" : ", ") + std::string(1, factor_letter(j)) + " = " + numeric_[static_cast<std::size_t>(j)].shown();
+    pairs += (pairs.empty() ? "" : ", ") + std::string(1, factor_letter(j)) + " = " +
+             numeric_[static_cast<std::size_t>(j)].shown();
   }
   warn(0, 0, "column names that are also letters of the report: " + pairs + " (" + example + ")");
 }
@@ -366,8 +388,8 @@ void Maker::warn_of_thresholds_beyond_the_values() const {
   for (const Calibrated& calibration : calibrated_) {
     const auto range = raw_ranges_.find(calibration.index);
     if (range == raw_ranges_.end()) continue;
-    const std::string words = thresholds_beyond_values_words(calibration.column, calibration.thresholds,
-                                                              range->second.first, range->second.second);
+    const std::string words = thresholds_beyond_values_words(
+        calibration.column, calibration.thresholds, range->second.first, range->second.second);
     if (!words.empty()) warn(0, 0, calibration.given + ": " + words);
   }
 }
@@ -398,9 +420,11 @@ void Maker::check_row_length(const CsvRecord& record, const CsvRecord& header, l
   for (std::size_t i = record.size(); i < header_size_; ++i) columns.push_back(trimmed(header[i].text));
   const std::string lacking = listed_names(columns, columns_named);
   const std::size_t count = header_size_ - record.size();
-  refuse(record.back().line, record.back().column,
-         row_words(record, row) + " has " + std::to_string(record.size()) + (record.size() == 1 ? " field" : " fields") +
-             ", the header " + std::to_string(header_size_) + ": it lacks the column" + (count == 1 ? " " : "s ") + lacking);
+  refuse(record.back().line,
+         record.back().column,
+         row_words(record, row) + " has " + std::to_string(record.size()) +
+             (record.size() == 1 ? " field" : " fields") + ", the header " + std::to_string(header_size_) +
+             ": it lacks the column" + (count == 1 ? " " : "s ") + lacking);
 }
 
 // What a refusal says of a text that is not a number; a decimal comma in a file whose
@@ -421,7 +445,8 @@ std::optional<double> Maker::read_value(const CsvRecord& record, long row, const
   const std::string where = row_words(record, row) + ", column " + column.name + ": ";
   switch (cell.kind) {
     case CellKind::not_number: refuse(field.line, field.column, where + not_a_number(field.text));
-    case CellKind::too_large: refuse(field.line, field.column, where + quoted_text(field.text) + " is too large for a number");
+    case CellKind::too_large:
+      refuse(field.line, field.column, where + quoted_text(field.text) + " is too large for a number");
     case CellKind::missing: return std::nullopt;
     case CellKind::number: break;
   }
@@ -432,9 +457,11 @@ std::optional<double> Maker::read_value(const CsvRecord& record, long row, const
       if (!first) range->second = {std::min(range->second.first, value), std::max(range->second.second, value)};
       value = calibrated_membership(value, *column.calibration);
     } else if (!(value >= 0.0 && value <= 1.0)) {
-      refuse(field.line, field.column,
-             where + number_text(value) + " is outside 0 to 1 and cannot be a membership; calibrate the raw values (--calibrate " +
-                 column.name + "=E,C,I) or rescale them to 0 to 1");
+      refuse(field.line,
+             field.column,
+             where + number_text(value) +
+                 " is outside 0 to 1 and cannot be a membership; calibrate the raw values (--calibrate " + column.name +
+                 "=E,C,I) or rescale them to 0 to 1");
     }
     if (column.negated) value = 1.0 - value;
   }
@@ -446,7 +473,8 @@ std::optional<double> Maker::read_value(const CsvRecord& record, long row, const
 bool Maker::read_row(const CsvRecord& record, long row) {
   for (std::size_t i = header_size_; i < record.size(); ++i) {
     if (!trimmed(record[i].text).empty()) {
-      refuse(record[i].line, record[i].column,
+      refuse(record[i].line,
+             record[i].column,
              row_words(record, row) + " has " + std::to_string(record.size()) + " fields, the header " +
                  std::to_string(header_size_) + ": " + quoted_text(record[i].text) + " stands after the last column");
     }
@@ -479,13 +507,15 @@ bool Maker::read_row(const CsvRecord& record, long row) {
       return false;
     }
     const std::string text(trimmed(first_missing->text));
-    refuse(first_missing->line, first_missing->column,
+    refuse(first_missing->line,
+           first_missing->column,
            row_words(record, row) + ", column " + first_missing_column->name + ": missing value (" +
                (text.empty() ? std::string("empty") : quoted_text(text)) +
                "); --drop-missing leaves out the cases with a missing value");
   }
   if (case_count_ == max_cases) {
-    refuse(record.front().line, record.front().column,
+    refuse(record.front().line,
+           record.front().column,
            row_words(record, row) + ": more than " + with_thousands(max_cases) + " cases; a run takes at most " +
                with_thousands(max_cases));
   }
@@ -577,7 +607,9 @@ std::vector<SideRecord> Maker::side_records() const {
   std::vector<SideRecord> records;
   for (std::size_t j = 0; j < numeric_.size(); ++j) {
     const std::string& role = numeric_[j].role;
-    const std::string key = role == "--outcome" ? "OUTCOME" : role == "--weights" ? "WEIGHTS" : std::string(1, factor_letter(static_cast<int>(j)));
+    const std::string key = role == "--outcome"   ? "OUTCOME"
+                            : role == "--weights" ? "WEIGHTS"
+                                                  : std::string(1, factor_letter(static_cast<int>(j)));
     records.push_back(written_name_record(key, comment_text(numeric_[j].shown())));
   }
   if (cases_) records.push_back(written_name_record("CASES", comment_text(cases_->shown())));
@@ -666,18 +698,24 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
       rows += (i == 0 ? "" : ", ") + std::to_string(dropped_rows_[i]);
     }
     if (dropped_rows_.size() > static_cast<std::size_t>(warnings_shown)) rows += ", ...";
-    warn(0, 0, with_thousands(static_cast<long>(dropped_rows_.size())) + " case" +
-                   (dropped_rows_.size() == 1 ? "" : "s") + " with a missing value left out (row" +
-                   (dropped_rows_.size() == 1 ? " " : "s ") + rows + "); " + with_thousands(case_count_) + " remain");
+    warn(0,
+         0,
+         with_thousands(static_cast<long>(dropped_rows_.size())) + " case" + (dropped_rows_.size() == 1 ? "" : "s") +
+             " with a missing value left out (row" + (dropped_rows_.size() == 1 ? " " : "s ") + rows + "); " +
+             with_thousands(case_count_) + " remain");
   }
   if (names_cut_ > 0) {
-    warn(0, 0, with_thousands(names_cut_) + (names_cut_ == 1 ? " case name is" : " case names are") +
-                   " longer than the " + std::to_string(max_case_name_bytes) +
-                   " bytes the side file keeps of a name, and cut there, where a character ends");
+    warn(0,
+         0,
+         with_thousands(names_cut_) + (names_cut_ == 1 ? " case name is" : " case names are") + " longer than the " +
+             std::to_string(max_case_name_bytes) +
+             " bytes the side file keeps of a name, and cut there, where a character ends");
   }
   if (case_count_ == 0) {
-    refuse(0, 0, dropped_rows_.empty() ? "no case: the file has no rows after the header"
-                                       : "no case left: every row has a missing value");
+    refuse(0,
+           0,
+           dropped_rows_.empty() ? "no case: the file has no rows after the header"
+                                 : "no case left: every row has a missing value");
   }
   warn_of_thresholds_beyond_the_values();
   std::vector<const ChosenColumn*> named(numeric_.size());
@@ -687,8 +725,10 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
     std::size_t cut_to = 0;
     column_comment(*named[j], j, cut_to);
     if (cut_to > 0) {
-      warn(0, 0, "the column name " + quoted_text(named[j]->name) + " is too long for its comment line (" +
-                     std::to_string(cut_to) + " bytes) and is cut there, where a character ends");
+      warn(0,
+           0,
+           "the column name " + quoted_text(named[j]->name) + " is too long for its comment line (" +
+               std::to_string(cut_to) + " bytes) and is cut there, where a character ends");
     }
   }
 

@@ -19,8 +19,8 @@ struct MadeCommandFile {
   std::string text;                     // the command file, LF line ends
   std::vector<std::string> case_names;  // in case order; empty without --cases
   int case_count = 0;
-  int dropped = 0;  // cases left out for a missing value (--drop-missing)
-  std::uint64_t fingerprint = 0;  // of the data lines, for the side file of the case names
+  int dropped = 0;                  // cases left out for a missing value (--drop-missing)
+  std::uint64_t fingerprint = 0;    // of the data lines, for the side file of the case names
   std::vector<SideRecord> records;  // what the side file records besides the case names
   // The case names come from a first column without a name (R's row names), not from --cases.
   bool row_names = false;

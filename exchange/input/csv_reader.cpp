@@ -1,7 +1,8 @@
 #include "exchange/input/csv_reader.h"
-#include "recordio/capitals.h"
 
 #include <array>
+
+#include "recordio/capitals.h"
 
 namespace morvit {
 
@@ -73,7 +74,8 @@ void CsvReader::read_field(CsvField& field) {
   if (look < text_.size() && text_[look] == '"') {
     while (pos_ <= look) advance();  // the blanks and the opening quote
     for (;;) {
-      if (at_end()) throw CsvSyntaxError(field.line, field.column, "a quoted field is not closed before the end of the file");
+      if (at_end())
+        throw CsvSyntaxError(field.line, field.column, "a quoted field is not closed before the end of the file");
       if (text_[pos_] == '"') {
         if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
           field.text += '"';

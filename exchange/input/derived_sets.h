@@ -35,7 +35,8 @@ class SetRefused : public std::runtime_error {
 // (without the blanks around them); names are compared in capitals, as the maker chooses
 // columns. A set's name must be new (no column, no earlier set) and must neither begin with
 // a tilde nor hold a comma; its expression may name the columns and the sets before it.
-std::vector<DerivedSet> read_derived_sets(const std::vector<SetOption>& options, const std::vector<std::string>& columns);
+std::vector<DerivedSet> read_derived_sets(const std::vector<SetOption>& options,
+                                          const std::vector<std::string>& columns);
 
 // The index of the set named `name` (in capitals alike), or sets.size() when none is.
 std::size_t find_derived_set(const std::vector<DerivedSet>& sets, const std::string& name);

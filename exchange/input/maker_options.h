@@ -29,20 +29,20 @@ enum class TextEncoding {
 
 // What `morvit --make-command-file` is asked to do.
 struct MakerOptions {
-  std::string data_file;             // the CSV file; "-" for standard input
-  std::string outcome;               // --outcome NAME; ~NAME for the negation
-  std::vector<std::string> factors;  // --factors N1,N2,...; ~NAME for the negation
-  std::vector<CalibrateOption> calibrations;  // --calibrate NAME=E,C,I, in the order given
-  std::vector<SetOption> sets;       // --set NAME=EXPRESSION, in the order given
-  std::string weights;               // --weights NAME (empty: every weight 1)
-  std::string cases;                 // --cases NAME (empty: no case names)
-  std::optional<double> mer;         // --mer X
-  std::optional<double> dam;         // --dam X
-  std::string title;                 // --title TEXT
-  char separator = 0;                // --separator C; 0: detected from the header line
-  bool drop_missing = false;         // --drop-missing
+  std::string data_file;                           // the CSV file; "-" for standard input
+  std::string outcome;                             // --outcome NAME; ~NAME for the negation
+  std::vector<std::string> factors;                // --factors N1,N2,...; ~NAME for the negation
+  std::vector<CalibrateOption> calibrations;       // --calibrate NAME=E,C,I, in the order given
+  std::vector<SetOption> sets;                     // --set NAME=EXPRESSION, in the order given
+  std::string weights;                             // --weights NAME (empty: every weight 1)
+  std::string cases;                               // --cases NAME (empty: no case names)
+  std::optional<double> mer;                       // --mer X
+  std::optional<double> dam;                       // --dam X
+  std::string title;                               // --title TEXT
+  char separator = 0;                              // --separator C; 0: detected from the header line
+  bool drop_missing = false;                       // --drop-missing
   TextEncoding encoding = TextEncoding::detected;  // --encoding
-  std::string output;                // -o FILE (empty: standard output)
+  std::string output;                              // -o FILE (empty: standard output)
 };
 
 }  // namespace morvit

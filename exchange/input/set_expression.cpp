@@ -24,7 +24,9 @@ class ExpressionReader {
     read_union();
     skip_blanks();
     if (!at_end()) {
-      if (text_[at_] == ')') throw SetExpressionError(position(), "the parenthesis at position " + std::to_string(position()) + " closes none that was opened");
+      if (text_[at_] == ')')
+        throw SetExpressionError(
+            position(), "the parenthesis at position " + std::to_string(position()) + " closes none that was opened");
       throw SetExpressionError(position(), "an operator (* or +) is missing before " + shown_here());
     }
     return std::move(formula_);
@@ -53,8 +55,9 @@ class ExpressionReader {
 
   void add(SetOperation operation, std::size_t input = 0) {
     if (formula_.steps.size() == longest_set_formula) {
-      throw SetExpressionError(position(), "the expression is too long: a set takes at most " +
-                                               std::to_string(longest_set_formula) + " names and operators");
+      throw SetExpressionError(position(),
+                               "the expression is too long: a set takes at most " +
+                                   std::to_string(longest_set_formula) + " names and operators");
     }
     formula_.steps.push_back({operation, input});
   }
@@ -81,8 +84,8 @@ class ExpressionReader {
   void read_operand() {
     skip_blanks();
     if (at_end()) {
-      throw SetExpressionError(position(), "the expression ends where a name is expected (position " +
-                                               std::to_string(position()) + ")");
+      throw SetExpressionError(
+          position(), "the expression ends where a name is expected (position " + std::to_string(position()) + ")");
     }
     const char c = text_[at_];
     if (c == '~') {
@@ -98,7 +101,8 @@ class ExpressionReader {
         if (!at_end() && text_[at_] != ')') {
           throw SetExpressionError(position(), "an operator (* or +) is missing before " + shown_here());
         }
-        throw SetExpressionError(opened, "the parenthesis opened at position " + std::to_string(opened) + " is not closed");
+        throw SetExpressionError(opened,
+                                 "the parenthesis opened at position " + std::to_string(opened) + " is not closed");
       }
       ++at_;
     } else if (c == '"') {
@@ -122,7 +126,9 @@ class ExpressionReader {
     const std::size_t opened = position();
     std::string name;
     for (++at_;; ++at_) {
-      if (at_end()) throw SetExpressionError(opened, "the quoted name that begins at position " + std::to_string(opened) + " is not closed");
+      if (at_end())
+        throw SetExpressionError(
+            opened, "the quoted name that begins at position " + std::to_string(opened) + " is not closed");
       if (text_[at_] == '"') {
         if (at_ + 1 < text_.size() && text_[at_ + 1] == '"') {
           name += '"';
@@ -134,7 +140,8 @@ class ExpressionReader {
       }
       name += text_[at_];
     }
-    if (name.empty()) throw SetExpressionError(opened, "the quoted name at position " + std::to_string(opened) + " is empty");
+    if (name.empty())
+      throw SetExpressionError(opened, "the quoted name at position " + std::to_string(opened) + " is empty");
     add_operand(std::move(name), opened);
   }
 

@@ -14,7 +14,9 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
   std::vector<std::string> fallback(columns);
   for (std::size_t j = 0; j < columns; ++j) {
     // As the user wrote them (the report's capitals where that is not known).
-    named[j] = j == 0 ? run.names.shown_outcome() : j <= run.names.factors.size() ? run.names.shown_factor(static_cast<int>(j)) : "";
+    named[j] = j == 0                          ? run.names.shown_outcome()
+               : j <= run.names.factors.size() ? run.names.shown_factor(static_cast<int>(j))
+                                               : "";
     fallback[j] = j == 0 ? std::string("outcome") : std::string(1, factor_letter(j));
   }
   // Names give way to letters until no two fields are alike; letters and the fixed fields
@@ -33,8 +35,7 @@ std::vector<std::string> cases_csv_header(const RunRecord& run) {
     for (const std::string& field : header) ++uses[capitals(field)];
     changed = false;
     for (std::size_t j = 0; j < columns; ++j) {
-      if (by_name[j] &&
-          (uses[capitals(header[3 + 2 * j])] > 1 || uses[capitals(header[4 + 2 * j])] > 1)) {
+      if (by_name[j] && (uses[capitals(header[3 + 2 * j])] > 1 || uses[capitals(header[4 + 2 * j])] > 1)) {
         by_name[j] = false;
         changed = true;
       }

@@ -10,10 +10,10 @@
 #include "exchange/output/cases_csv.h"
 #include "exchange/output/findings.h"
 #include "exchange/output/html_page.h"
-#include "exchange/output/row_assessment.h"
-#include "exchange/output_file.h"
 #include "exchange/output/output_names.h"
+#include "exchange/output/row_assessment.h"
 #include "exchange/output/table_csv.h"
+#include "exchange/output_file.h"
 #include "recordio/character_cut.h"
 
 namespace morvit {
@@ -91,7 +91,8 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
   std::string refused;
   std::optional<CaseNames> names = read_case_names(file, &refused);
   if (!refused.empty()) {
-    diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+    diagnostics.warning(WarningKind::case_names_not_taken,
+                        Place{file},
                         refused + "; it cannot be the side file of this command file and is passed over");
   }
   if (!names) return;
@@ -103,7 +104,8 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
   for (const std::string& name : names->names) any_name = any_name || !name.empty();
   const bool without_names = !any_name;
   if (!without_names && names->names.size() != static_cast<std::size_t>(record_.case_count)) {
-    diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+    diagnostics.warning(WarningKind::case_names_not_taken,
+                        Place{file},
                         std::to_string(names->names.size()) + " case names for " + std::to_string(record_.case_count) +
                             " cases; the cases are shown without names");
     return;
@@ -116,7 +118,8 @@ void ExchangeListener::take_case_names(Diagnostics& diagnostics) {
       for (int column = 0; column <= record_.factor_count; ++column) fingerprint.add(record_.score(column, i));
     }
     if (fingerprint.value() != names->fingerprint || (!without_names && names->cases != record_.case_count)) {
-      diagnostics.warning(WarningKind::case_names_not_taken, Place{file},
+      diagnostics.warning(WarningKind::case_names_not_taken,
+                          Place{file},
                           without_names ? "the file was made for other data than this command file holds (an earlier "
                                           "command file of the same name?); the names in it are not used"
                                         : "the case names were made for other data than this command file holds (an "
@@ -133,7 +136,9 @@ bool ExchangeListener::take_listed_names(Diagnostics& diagnostics) {
   ColumnNames listed;
   const int count = take_names_from_list(options_.names, listed);
   if (count != record_.factor_count) {
-    report(err_, Place{}, Severity::error,
+    report(err_,
+           Place{},
+           Severity::error,
            "--names lists " + std::to_string(count) + (count == 1 ? " name" : " names") + " for the " +
                std::to_string(record_.factor_count) + (record_.factor_count == 1 ? " factor" : " factors") +
                " of this run: it takes one name for each factor letter, " + factor_letters(record_.factor_count) +
@@ -146,7 +151,8 @@ bool ExchangeListener::take_listed_names(Diagnostics& diagnostics) {
   for (int j = 0; j < count; ++j) {
     std::string& name = listed.factors[static_cast<std::size_t>(j)];
     if (name.size() <= max_factor_name_bytes) continue;
-    diagnostics.warning(WarningKind::name_cut, Place{},
+    diagnostics.warning(WarningKind::name_cut,
+                        Place{},
                         "--names: the name of factor " + std::string(1, factor_letter(j + 1)) + " has " +
                             std::to_string(name.size()) + " bytes; it is cut to at most " +
                             std::to_string(max_factor_name_bytes) + ", as in a comment line");
@@ -175,7 +181,8 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   }
   if (record_.reached_table) assess_rows(record_);
   if (!record_.reached_table) {
-    diagnostics.warning(WarningKind::run_without_table, Place{options_.command_file},
+    diagnostics.warning(WarningKind::run_without_table,
+                        Place{options_.command_file},
                         "the run ended without a table (see the report); the files asked for say only that");
   }
   // A file the run turned out to need (a report it wrote, the data the command file was
@@ -183,7 +190,9 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   bool clashed = false;
   for (const NamedOutput& output : options_.outputs()) {
     if (const std::string clash = files_in_use_.clash(output.name); !clash.empty()) {
-      report(err_, Place{}, Severity::error,
+      report(err_,
+             Place{},
+             Severity::error,
              std::string(output.option) + " " + output.name + ": this " + clash + "; choose another file name");
       clashed = true;
     }
@@ -201,8 +210,8 @@ void ExchangeListener::finished(bool table_written, Diagnostics& diagnostics) {
   std::vector<PlannedOutput> planned;
   for (const NamedOutput& output : options_.outputs()) {
     void (*body)(std::ostream&, const RunRecord&) = output.option == "--table-csv"   ? write_table_csv
-                                                   : output.option == "--cases-csv" ? write_cases_csv
-                                                                                    : write_html_page;
+                                                    : output.option == "--cases-csv" ? write_cases_csv
+                                                                                     : write_html_page;
     planned.push_back({std::string(output.option) + " " + output.name, output.name, text(body)});
   }
   if (!write_together(planned, err_)) status_ = 2;

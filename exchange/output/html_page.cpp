@@ -235,8 +235,8 @@ void PageWriter::summary() {
        << "</td></tr>\n";
   for (int j = 1; j <= run_.factor_count; ++j) {
     const std::string name = factor_name(run_, j);
-    out_ << "<tr><td>" << factor_letter(j) << "</td><td>"
-         << (name.empty() ? std::string("(not named)") : html(name)) << "</td></tr>\n";
+    out_ << "<tr><td>" << factor_letter(j) << "</td><td>" << (name.empty() ? std::string("(not named)") : html(name))
+         << "</td></tr>\n";
   }
   out_ << "</table>\n</div>\n</section>\n";
 }
@@ -359,17 +359,17 @@ void PageWriter::data() {
   const bool named = run_.case_names.size() == static_cast<std::size_t>(run_.case_count);
   const std::vector<double> levels = offered_levels(run_);
   const ConventionalReading conventional;
-  out_ << "<script type=\"application/json\" id=\"morvit-data\">{\"outcome\":" << json_string(run_.names.shown_outcome())
-       << ",\"factors\":[";
+  out_ << "<script type=\"application/json\" id=\"morvit-data\">{\"outcome\":"
+       << json_string(run_.names.shown_outcome()) << ",\"factors\":[";
   for (int j = 1; j <= run_.factor_count; ++j) out_ << (j == 1 ? "" : ",") << json_string(factor_name(run_, j));
   out_ << "],\n\"run\":{\"mer\":" << json_number(run_.measurement_error)
        << ",\"expected_msd\":" << json_number(run_.expected_msd) << ",\"dfd\":" << run_.denominator_df
        << ",\"level\":" << json_number(run_.level) << "},\"levels\":[";
   for (std::size_t k = 0; k < levels.size(); ++k) out_ << (k == 0 ? "" : ",") << json_number(levels[k]);
   out_ << "],\"conventional\":{\"necessity\":" << json_number(conventional.necessity)
-       << ",\"sufficiency\":" << json_number(conventional.sufficiency) << "},\"findings\":{\"holding\":"
-       << findings_holding_shown << ",\"closest\":" << findings_closest_shown << "},\"page\":" << blocks_a_page
-       << ",\n\"cases\":" << run_.case_count << ",\"case\":[";
+       << ",\"sufficiency\":" << json_number(conventional.sufficiency)
+       << "},\"findings\":{\"holding\":" << findings_holding_shown << ",\"closest\":" << findings_closest_shown
+       << "},\"page\":" << blocks_a_page << ",\n\"cases\":" << run_.case_count << ",\"case\":[";
   for (std::size_t k = 0; k < picked.size(); ++k) out_ << (k == 0 ? "" : ",") << picked[k] + 1;
   out_ << "],\"names\":";
   if (named) {

@@ -35,8 +35,7 @@ bool is_standard_input(const std::string& name) {
 
 }  // namespace
 
-bool check_output_names(const std::vector<NamedOutput>& outputs, const std::string& command_file,
-                        std::ostream& err) {
+bool check_output_names(const std::vector<NamedOutput>& outputs, const std::string& command_file, std::ostream& err) {
   const bool from_standard_input = command_file == standard_input_name;
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const std::string& name = outputs[i].name;
@@ -52,7 +51,9 @@ bool check_output_names(const std::vector<NamedOutput>& outputs, const std::stri
       if (same_file(name, outputs[j].name)) clash = "is named by " + std::string(outputs[j].option) + " too";
     }
     if (!clash.empty()) {
-      report(err, Place{}, Severity::error,
+      report(err,
+             Place{},
+             Severity::error,
              std::string(outputs[i].option) + " " + name + ": this " + clash + "; choose another file name");
       return false;
     }

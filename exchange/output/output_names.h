@@ -22,8 +22,7 @@ struct NamedOutput {
 // fort.6 (symbolic links followed, also those that lead nowhere yet). Devices and FIFOs are
 // no files of their own: two outputs onto the null device do not clash. Says what is wrong
 // on `err` and returns false otherwise.
-bool check_output_names(const std::vector<NamedOutput>& outputs, const std::string& command_file,
-                        std::ostream& err);
+bool check_output_names(const std::vector<NamedOutput>& outputs, const std::string& command_file, std::ostream& err);
 
 // The files a run turned out to need, known only while it runs: the report files on disk it
 // wrote into (OUT, and the fallback), and the CSV file the command file was made from: the

@@ -97,7 +97,8 @@ struct RunRecord {
 
  private:
   std::size_t index(int column, int case_index) const {
-    return static_cast<std::size_t>(column) * static_cast<std::size_t>(case_count) + static_cast<std::size_t>(case_index);
+    return static_cast<std::size_t>(column) * static_cast<std::size_t>(case_count) +
+           static_cast<std::size_t>(case_index);
   }
 };
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/block_membership.h"
 #include "data_csv.h"
 #include "driver/diagnostics.h"
-#include "recordio/number_text.h"
 #include "driver/run_driver.h"
 #include "exchange/input/calibration_thresholds.h"
 #include "exchange/input/command_file_maker.h"
@@ -21,8 +21,8 @@
 #include "exchange/output/csv_fields.h"
 #include "exchange/output/exchange_listener.h"
 #include "exchange_csv.h"
-#include "analysis/block_membership.h"
 #include "measures/calibration.h"
+#include "recordio/number_text.h"
 #include "standard_streams.h"
 
 namespace {
@@ -84,7 +84,8 @@ void write_data_csv(const std::string& path, Rcpp::List numbers, Rcpp::Character
   std::vector<NumberColumn> columns;
   for (R_xlen_t j = 0; j < numbers.size(); ++j) {
     SEXP values = numbers[j];
-    if (TYPEOF(values) != REALSXP || Rf_xlength(values) != rows) Rcpp::stop("internal: columns of doubles of one length");
+    if (TYPEOF(values) != REALSXP || Rf_xlength(values) != rows)
+      Rcpp::stop("internal: columns of doubles of one length");
     columns.push_back({Rcpp::as<std::string>(headers[j]), REAL(values)});
   }
   TextColumn names;
@@ -113,7 +114,7 @@ Rcpp::List call_maker(const Rcpp::List& options) {
   Rcpp::checkUserInterrupt();
   const auto text = [&](const char* name) {
     return options.containsElementNamed(name) && !Rf_isNull(options[name]) ? Rcpp::as<std::string>(options[name])
-                                                                            : std::string();
+                                                                           : std::string();
   };
   const auto number = [&](const char* name) -> std::optional<double> {
     if (!options.containsElementNamed(name) || Rf_isNull(options[name])) return std::nullopt;
@@ -187,10 +188,12 @@ Rcpp::List run_command_file(const std::string& command_file, const std::string& 
   result["output_status"] = listener->status();
   result["warnings"] = r_strings(run.warnings);
   result["reached_table"] = run.reached_table;
-  result["summary"] = Rcpp::List::create(
-      Rcpp::Named("cases") = run.case_count, Rcpp::Named("factors") = run.factor_count,
-      Rcpp::Named("denominator_df") = run.denominator_df, Rcpp::Named("mer") = run.measurement_error,
-      Rcpp::Named("expected_msd") = run.expected_msd, Rcpp::Named("dam") = run.damping_factor);
+  result["summary"] = Rcpp::List::create(Rcpp::Named("cases") = run.case_count,
+                                         Rcpp::Named("factors") = run.factor_count,
+                                         Rcpp::Named("denominator_df") = run.denominator_df,
+                                         Rcpp::Named("mer") = run.measurement_error,
+                                         Rcpp::Named("expected_msd") = run.expected_msd,
+                                         Rcpp::Named("dam") = run.damping_factor);
   result["names"] = r_strings(column_names);
   result["cases"] = cases_frame(run);
   return result;
@@ -200,7 +203,9 @@ Rcpp::List run_command_file(const std::string& command_file, const std::string& 
 Rcpp::List read_output_csv(const std::string& path, const std::vector<std::string>& kinds) {
   std::vector<ColumnKind> column_kinds;
   for (const std::string& kind : kinds) {
-    column_kinds.push_back(kind == "text" ? ColumnKind::text : kind == "logical" ? ColumnKind::logical : ColumnKind::number);
+    column_kinds.push_back(kind == "text"      ? ColumnKind::text
+                           : kind == "logical" ? ColumnKind::logical
+                                               : ColumnKind::number);
   }
   return read_exchange_csv(path, column_kinds);
 }
@@ -295,6 +300,6 @@ Rcpp::List block_points(Rcpp::List scores, Rcpp::List z, const std::string& bloc
     const double outcome_z = z_row[0];
     side[i] = outcome_z > membership_z[i] ? 1 : outcome_z < membership_z[i] ? -1 : 0;
   }
-  return Rcpp::List::create(Rcpp::Named("membership") = membership, Rcpp::Named("membership_z") = membership_z,
-                            Rcpp::Named("side") = side);
+  return Rcpp::List::create(
+      Rcpp::Named("membership") = membership, Rcpp::Named("membership_z") = membership_z, Rcpp::Named("side") = side);
 }

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "exchange/input/csv_reader.h"
 #include "exchange/cell_text.h"
+#include "exchange/input/csv_reader.h"
 
 namespace {
 
@@ -69,7 +69,8 @@ Rcpp::List read_exchange_csv(const std::string& path, const std::vector<ColumnKi
   std::vector<std::vector<std::string>> fields(columns);
   morvit::CsvRecord record;
   while (reader.next(record)) {
-    if (record.size() != columns) throw std::runtime_error(path + ": a row of " + std::to_string(record.size()) + " fields");
+    if (record.size() != columns)
+      throw std::runtime_error(path + ": a row of " + std::to_string(record.size()) + " fields");
     for (std::size_t column = 0; column < columns; ++column) fields[column].push_back(std::move(record[column].text));
   }
   const std::size_t rows = columns == 0 ? 0 : fields[0].size();

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <Rcpp.h>
+
 #include <string>
 #include <vector>
-
-#include <Rcpp.h>
 
 // How a column of an output CSV becomes an R vector.
 enum class ColumnKind { number, text, logical };

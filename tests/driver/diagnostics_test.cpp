@@ -58,8 +58,7 @@ TEST_P(Mistakes, AreLocatedAndLeaveTheReportAsItIs) {
   if (*c.closing == '\0') {
     EXPECT_EQ(result.err.find("report written"), std::string::npos) << result.err;
   } else {
-    EXPECT_TRUE(result.err.ends_with(std::string(" written to ") + c.closing + "\n"))
-        << result.err;
+    EXPECT_TRUE(result.err.ends_with(std::string(" written to ") + c.closing + "\n")) << result.err;
   }
 }
 
@@ -85,43 +84,62 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Silent, Mistakes,
     ::testing::Values(
-        MistakeCase{"MembershipsOutsideUnit", "DAT   3 2\n0.2 7 0.5\n-0.6 0.1 0.9\n0.7 0.3 60\nFIN\n",
-                    {"2:5: warning", "3:1: warning", "4:9: warning"}, "morvit.out (3 warnings)"},
-        MistakeCase{"ManyOutsideUnitAreCounted", "DAT   2 3\n2 2 2 2\n2 2 2 2\nFIN\n",
-                    {"2:1: warning", "2:3: warning", "2:5: warning"}, "morvit.out (8 warnings)"},
-        MistakeCase{"DecimalCommas", "DAT   2 1\n0,8 0,2\nFIN\n",
-                    {"2:1: warning", "2:3: warning", "2:5: warning", "2:7: warning"}, "morvit.out (4 warnings)"},
-        MistakeCase{"MerFromColumnFive", "MER 0.1\nDAT   3 2\n" + kData + "FIN\n", {"1:5: warning", "1:1: warning"},
+        MistakeCase{"MembershipsOutsideUnit",
+                    "DAT   3 2\n0.2 7 0.5\n-0.6 0.1 0.9\n0.7 0.3 60\nFIN\n",
+                    {"2:5: warning", "3:1: warning", "4:9: warning"},
+                    "morvit.out (3 warnings)"},
+        MistakeCase{"ManyOutsideUnitAreCounted",
+                    "DAT   2 3\n2 2 2 2\n2 2 2 2\nFIN\n",
+                    {"2:1: warning", "2:3: warning", "2:5: warning"},
+                    "morvit.out (8 warnings)"},
+        MistakeCase{"DecimalCommas",
+                    "DAT   2 1\n0,8 0,2\nFIN\n",
+                    {"2:1: warning", "2:3: warning", "2:5: warning", "2:7: warning"},
+                    "morvit.out (4 warnings)"},
+        MistakeCase{"MerFromColumnFive",
+                    "MER 0.1\nDAT   3 2\n" + kData + "FIN\n",
+                    {"1:5: warning", "1:1: warning"},
                     "morvit.out (2 warnings)"},
-        MistakeCase{"DamPastColumn78", "DAM" + std::string(71, ' ') + "0.0200\nDAT   3 2\n" + kData + "FIN\n",
-                    {"1:79: warning"}, "morvit.out (1 warning)"},
-        MistakeCase{"DamAfterTheLastDat", "DAT   3 2\n" + kData + "DAM    0.02\nFIN\n", {"5:1: warning"},
+        MistakeCase{"DamPastColumn78",
+                    "DAM" + std::string(71, ' ') + "0.0200\nDAT   3 2\n" + kData + "FIN\n",
+                    {"1:79: warning"},
+                    "morvit.out (1 warning)"},
+        MistakeCase{"DamAfterTheLastDat",
+                    "DAT   3 2\n" + kData + "DAM    0.02\nFIN\n",
+                    {"5:1: warning"},
                     "morvit.out (1 warning)"},
         MistakeCase{"MerZero", "MER    0\nDAT   3 2\n" + kData + "FIN\n", {"1:1: warning"}, "morvit.out (1 warning)"},
         MistakeCase{"DataMatrixWithoutCases", "DAT   0 2\n\nFIN\n", {"1:1: warning"}, "morvit.out (1 warning)"},
-        MistakeCase{"NegativeWeight", "DAT   3 2\n" + kData + "WEI\n1 -1 1\nFIN\n", {"6:3: warning"}, "morvit.out (1 warning)"},
+        MistakeCase{
+            "NegativeWeight", "DAT   3 2\n" + kData + "WEI\n1 -1 1\nFIN\n", {"6:3: warning"}, "morvit.out (1 warning)"},
         // Read as 2 cases of no factor: the rest of the data are taken for commands.
-        MistakeCase{"DatCountFromColumnFive", "DAT 3 2\n" + kData + "FIN\n", {"1:5: warning", "3:1: error", "4:1: error"},
+        MistakeCase{"DatCountFromColumnFive",
+                    "DAT 3 2\n" + kData + "FIN\n",
+                    {"1:5: warning", "3:1: error", "4:1: error"},
                     "morvit.out (2 errors, 1 warning)"},
         MistakeCase{"CommentBeforeColumn8", "COM My study\nFIN\n", {"1:5: warning"}, "morvit.out (1 warning)"}));
 
 // What a message says: the value, the case, the factor letter and the lines it names.
 TEST(Mistakes, SayWhichValueAndWhichLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"DAT   3 2\n0.2 0.8 0.5\n0.4 O.1 0.9\n", "run.cmd:3:5: error: cannot read \"O.1\" as a number, for case 2, factor A"},
+      {"DAT   3 2\n0.2 0.8 0.5\n0.4 O.1 0.9\n",
+       "run.cmd:3:5: error: cannot read \"O.1\" as a number, for case 2, factor A"},
       {"DAT   3 2\n0.2 7 0.5\n", "the membership 7 of case 1, factor A (DAT on line 1) is outside 0..1"},
       {"DAT   2 3\n0.1 0.2 0.3 0.4\n0.1 0.2 -0.3 0.4\nFIN\n", "the membership -0.3 of case 2, factor B"},
       {"DAT   3 1\n0.1 0.2\n0.3 0.4\n0.5 0.6\n0.7 0.8\nFIN\n",
-       "run.cmd:5:1: error: unrecognised command \"0.7\": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or FIN; "
+       "run.cmd:5:1: error: unrecognised command \"0.7\": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or "
+       "FIN; "
        "this line holds numbers right after the data of DAT on line 1, which asks for 3 cases of 2 values: are there "
        "more cases than DAT says?"},
       {"COM    T\nDAT   4 2\n0.1 0.2 0.3\n0.3 0.4\n0.5 0.6 0.7\n0.7 0.8 0.9\nFIN\n",
        "run.cmd:7:1: error: cannot read \"FIN\" as a number, for case 4, factor B (DAT on line 2); the data hold fewer "
        "values than DAT asks for: DAT on line 2 asks for 4 cases of 3 values; line 4 holds 2 values where the other "
        "data lines hold 3"},
-      {"DAT   3 1\n0.1\n0.2 0.3\n0.4 0.5\nFIN\n", "asks for 3 cases of 2 values; line 2 holds 1 values where the "
+      {"DAT   3 1\n0.1\n0.2 0.3\n0.4 0.5\nFIN\n",
+       "asks for 3 cases of 2 values; line 2 holds 1 values where the "
        "other data lines hold 2"},
-      {"COM My study\nFIN\n", "run.cmd:1:5: warning: COM echoes columns 8 to 80 only; the text from column 5 loses its "
+      {"COM My study\nFIN\n",
+       "run.cmd:1:5: warning: COM echoes columns 8 to 80 only; the text from column 5 loses its "
        "first 3 characters"},
       {"WEI\n", "run.cmd:1:1: error: WEI before any DAT"},
       {"OUT     NO\x1b]0;X\x07/R\nFIN\n", "cannot open the report file \"NO\\x1b]0;X\\a/R\" named by OUT"},

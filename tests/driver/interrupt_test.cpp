@@ -78,15 +78,12 @@ TEST_P(InterruptedRun, KeepsTheLinesWrittenSoFar) {
   EXPECT_EQ(report_lines(result.out).size(), 10u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, InterruptedRun,
-                         ::testing::Values(InterruptCase{"Interrupt", SIGINT, "Interrupt"},
-                                           InterruptCase{"Terminate", SIGTERM, "Killed"},
-                                           InterruptCase{"Hangup", SIGHUP, "Hangup"},
-                                           InterruptCase{"Quit", SIGQUIT, "Quit"},
-                                           InterruptCase{"FileSize", SIGXFSZ, "File size limit exceeded"}),
-                         [](const ::testing::TestParamInfo<InterruptCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Signals, InterruptedRun,
+    ::testing::Values(InterruptCase{"Interrupt", SIGINT, "Interrupt"}, InterruptCase{"Terminate", SIGTERM, "Killed"},
+                      InterruptCase{"Hangup", SIGHUP, "Hangup"}, InterruptCase{"Quit", SIGQUIT, "Quit"},
+                      InterruptCase{"FileSize", SIGXFSZ, "File size limit exceeded"}),
+    [](const ::testing::TestParamInfo<InterruptCase>& info) { return std::string(info.param.name); });
 
 // SIGKILL cannot be caught: the old report is gone once the run has opened morvit.out, so
 // what is left is the new run's start and never a mixture of both.

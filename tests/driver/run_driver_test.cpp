@@ -1,3 +1,5 @@
+#include "driver/run_driver.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -8,11 +10,10 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "driver/run_driver.h"
 #include "support/morvit_process.h"
 
 namespace morvit {
@@ -147,9 +148,14 @@ TEST(RunDriver, BannerAndTrailerTellTheClock) {
   const std::string report = dir.read("morvit.out");
   const auto stamp_of = [](const std::string& text, std::size_t at, const char* between) {
     std::tm told{};
-    const int read = std::sscanf(text.c_str() + at, between == std::string_view("banner") ? "%d-%d-%d %d:%d:%d"
-                                                                                          : "%d-%d-%d AT %d:%d:%d",
-                                 &told.tm_mon, &told.tm_mday, &told.tm_year, &told.tm_hour, &told.tm_min, &told.tm_sec);
+    const int read = std::sscanf(text.c_str() + at,
+                                 between == std::string_view("banner") ? "%d-%d-%d %d:%d:%d" : "%d-%d-%d AT %d:%d:%d",
+                                 &told.tm_mon,
+                                 &told.tm_mday,
+                                 &told.tm_year,
+                                 &told.tm_hour,
+                                 &told.tm_min,
+                                 &told.tm_sec);
     told.tm_mon -= 1;
     told.tm_year -= 1900;
     told.tm_isdst = -1;

@@ -166,7 +166,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (world == World::output_is_report && std::filesystem::exists("REP.OUT")) {
     char first[6] = {};
     const int fd = ::open("REP.OUT", O_RDONLY);
-    if (fd >= 0 && ::read(fd, first, sizeof first) == sizeof first && std::string_view(first, 6) == "block,") std::abort();
+    if (fd >= 0 && ::read(fd, first, sizeof first) == sizeof first && std::string_view(first, 6) == "block,")
+      std::abort();
     if (fd >= 0) ::close(fd);
   }
   std::filesystem::current_path(previous);

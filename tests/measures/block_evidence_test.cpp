@@ -154,7 +154,7 @@ TEST(BlockEvidence, EveryVariantAgreesWithThePlainComputationBitForBit) {
           << where;
     }
   }
-  EXPECT_GT(split_ties, 100);  // the data do reach the cases split by rounding
+  EXPECT_GT(split_ties, 100);           // the data do reach the cases split by rounding
   EXPECT_GT(exact_ties_of_three, 100);  // and the ties that the rounding would split
   const auto ace = static_cast<std::size_t>(std::find(labels.begin(), labels.end(), "ACE") - labels.begin());
   EXPECT_EQ(block_evidence(data, "ACE").below.farthest, best[ace].below.farthest);

@@ -1,9 +1,9 @@
+#include "measures/calibration.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <vector>
-
-#include "measures/calibration.h"
 
 namespace morvit {
 namespace {
@@ -80,9 +80,16 @@ TEST(Calibration, ThresholdsMustBeStrictlyMonotoneAndFinite) {
     bool monotone;
   };
   const std::vector<Case> cases = {
-      {{400, 550, 900}, true},  {{15, 9.5, 5}, true},   {{400, 400, 900}, false}, {{400, 900, 900}, false},
-      {{5, 5, 5}, false},       {{400, 300, 900}, false}, {{400, 950, 900}, false}, {{900, 550, 400.5}, true},
-      {{-inf, 0, 1}, false},    {{0, 1, inf}, false},
+      {{400, 550, 900}, true},
+      {{15, 9.5, 5}, true},
+      {{400, 400, 900}, false},
+      {{400, 900, 900}, false},
+      {{5, 5, 5}, false},
+      {{400, 300, 900}, false},
+      {{400, 950, 900}, false},
+      {{900, 550, 400.5}, true},
+      {{-inf, 0, 1}, false},
+      {{0, 1, inf}, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(strictly_monotone(c.thresholds), c.monotone)

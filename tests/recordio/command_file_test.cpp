@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 namespace morvit {
 namespace {
 
@@ -55,10 +54,25 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"Empty", "", {}, ReadStatus::end_of_file},
         // A byte-order mark at the start of the file is not part of the first line; anywhere
         // else, and a mere start of one, its bytes are ordinary characters.
-        LinesCase{"ByteOrderMark", "\xEF\xBB\xBF" "FIN\n", {"FIN"}, ReadStatus::end_of_file},
+        LinesCase{"ByteOrderMark",
+                  "\xEF\xBB\xBF"
+                  "FIN\n",
+                  {"FIN"},
+                  ReadStatus::end_of_file},
         LinesCase{"ByteOrderMarkOnly", "\xEF\xBB\xBF", {}, ReadStatus::end_of_file},
-        LinesCase{"ByteOrderMarkLater", "A\n\xEF\xBB\xBF" "B\n", {"A", "\xEF\xBB\xBF" "B"}, ReadStatus::end_of_file},
-        LinesCase{"PartOfAMark", "\xEF\xBB" "A\n", {"\xEF\xBB" "A"}, ReadStatus::end_of_file},
+        LinesCase{"ByteOrderMarkLater",
+                  "A\n\xEF\xBB\xBF"
+                  "B\n",
+                  {"A",
+                   "\xEF\xBB\xBF"
+                   "B"},
+                  ReadStatus::end_of_file},
+        LinesCase{"PartOfAMark",
+                  "\xEF\xBB"
+                  "A\n",
+                  {"\xEF\xBB"
+                   "A"},
+                  ReadStatus::end_of_file},
         LinesCase{"ShortLinePadded", "AB\n", {"AB"}, ReadStatus::end_of_file},
         LinesCase{"EmptyLine", "\nFIN\n", {"", "FIN"}, ReadStatus::end_of_file},
         LinesCase{"CrLf", "MER 1\r\nFIN\r\n", {"MER 1", "FIN"}, ReadStatus::end_of_file},

@@ -8,8 +8,8 @@
 
 #include <chrono>
 #include <future>
-#include <string_view>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "recordio/command_file.h"

@@ -126,8 +126,9 @@ std::string executable_for_scripts() {
     for (const std::string& word : line) file << " '" << word << "'";
     file << " \"$@\"\n";
     file.close();
-    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(path,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec);
     return path.string();
   }();
   return script;

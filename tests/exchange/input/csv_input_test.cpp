@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "exchange/input/csv_reader.h"
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
+#include "exchange/input/csv_reader.h"
 #include "recordio/number_text.h"
 
 namespace morvit {
@@ -49,7 +49,11 @@ TEST(CsvInput, ReadsRecordsAsSpreadsheetsWriteThem) {
        0,
        ',',
        {{"n", "v"}, {"He said \"no\", twice", "1\n2"}}},
-      {"a quoted header does not count the separators inside it", "\"a,b\";c\n1;2\n", 0, ';', {{"a,b", "c"}, {"1", "2"}}},
+      {"a quoted header does not count the separators inside it",
+       "\"a,b\";c\n1;2\n",
+       0,
+       ';',
+       {{"a,b", "c"}, {"1", "2"}}},
       {"blank before a quote, blank after it", "a, \"b\" ,c\n", 0, ',', {{"a", "b", "c"}}},
       {"empty lines passed over", "a\n\n\r\n1\n\n", 0, ',', {{"a"}, {"1"}}},
       {"separator given", "a;b,c\n", ',', ',', {{"a;b", "c"}}},
@@ -118,7 +122,9 @@ TEST(CsvInput, CellsAreNumbersMissingOrRefused) {
       {"1.00000000000000011102230246251565404236316680908203125", false, CellKind::number, 1.0},
       {"9007199254740993.00000000000000000000000000000001", false, CellKind::number, 9007199254740994.0},
       {"2.4703282292062327208828439643411068618252990130716238221279284125033775363510437593264991818081799619e-324",
-       false, CellKind::number, 5e-324},
+       false,
+       CellKind::number,
+       5e-324},
       {"0,75", true, CellKind::number, 0.75},
       {"0.75", true, CellKind::number, 0.75},
       {"0.1000000000000000055511151231257827", false, CellKind::number, 0.1},

@@ -71,8 +71,10 @@ std::vector<std::vector<double>> data_rows(const std::string& text) {
 // fewest cabinets of all (0): no calibration that falls with the number of cabinets gives it.
 TEST(MadeText, RawLipsetDataCalibrateToThePublishedMemberships) {
   const std::string raw = read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_raw.csv");
-  const std::vector<std::string> published = split(read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_democracy.csv"), '\n');
-  MakerOptions options = options_for("SURVIVED", "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE",
+  const std::vector<std::string> published =
+      split(read_file(MORVIT_TEST_DATA "/datasets/lipset_1959_democracy.csv"), '\n');
+  MakerOptions options = options_for("SURVIVED",
+                                     "DEVELOPED,URBAN,LITERATE,INDUSTRIAL,UNSTABLE",
                                      {{"DEVELOPED", "400,550,900"},
                                       {"URBAN", "25,50,65"},
                                       {"LITERATE", "50,75,90"},
@@ -83,8 +85,9 @@ TEST(MadeText, RawLipsetDataCalibrateToThePublishedMemberships) {
   std::ostringstream err;
   const MadeCommandFile made = make_from_csv(raw, options, "lipset_1959_raw.csv", err);
   // The decreasing set keeps the name UNSTABLE, and the maker says so.
-  EXPECT_TRUE(err.str().starts_with("morvit: lipset_1959_raw.csv: warning: --calibrate UNSTABLE=15,9.5,5: the thresholds "
-                                    "decrease"))
+  EXPECT_TRUE(
+      err.str().starts_with("morvit: lipset_1959_raw.csv: warning: --calibrate UNSTABLE=15,9.5,5: the thresholds "
+                            "decrease"))
       << err.str();
   EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
   EXPECT_NE(made.text.find("COM    OUTCOME = SURVIVED, CALIBRATED -9/0/10\n"
@@ -140,14 +143,31 @@ TEST(MadeText, ReadsTheHabitsOfRAndSpreadsheets) {
   };
   const std::string data = "DAT   2 1\n0.1 0.2\n0.5 0.25\nFIN\n";
   const std::vector<Habit> habits = {
-      {"R's write.csv: row names", "\"\",\"y\",\"a\"\n\"Austria\",0.1,0.2\n\"Belgium\",0.5,0.25\n", "",
-       "COM    OUTCOME = y\nCOM    A = a\nCOM    CASES = (row names)\n" + data, {"Austria", "Belgium"}},
-      {"--cases names another column than the row names", ",y,a,name\n1,0.1,0.2,Austria\n2,0.5,0.25,Belgium\n", "name",
-       "COM    OUTCOME = y\nCOM    A = a\nCOM    CASES = name\n" + data, {"Austria", "Belgium"}},
-      {"Excel's separator line", "sep=;\r\ny;a\r\n0,1;0,2\r\n0,5;0,25\r\n", "", "COM    OUTCOME = y\nCOM    A = a\n" + data, {}},
-      {"Excel's separator line, a tab", "SEP=\t\ny\ta\n0.1\t0.2\n0.5\t0.25\n", "", "COM    OUTCOME = y\nCOM    A = a\n" + data, {}},
-      {"a header whose first name begins with sep=", "sep=x,y,a\n9,0.1,0.2\n9,0.5,0.25\n", "",
-       "COM    OUTCOME = y\nCOM    A = a\n" + data, {}},
+      {"R's write.csv: row names",
+       "\"\",\"y\",\"a\"\n\"Austria\",0.1,0.2\n\"Belgium\",0.5,0.25\n",
+       "",
+       "COM    OUTCOME = y\nCOM    A = a\nCOM    CASES = (row names)\n" + data,
+       {"Austria", "Belgium"}},
+      {"--cases names another column than the row names",
+       ",y,a,name\n1,0.1,0.2,Austria\n2,0.5,0.25,Belgium\n",
+       "name",
+       "COM    OUTCOME = y\nCOM    A = a\nCOM    CASES = name\n" + data,
+       {"Austria", "Belgium"}},
+      {"Excel's separator line",
+       "sep=;\r\ny;a\r\n0,1;0,2\r\n0,5;0,25\r\n",
+       "",
+       "COM    OUTCOME = y\nCOM    A = a\n" + data,
+       {}},
+      {"Excel's separator line, a tab",
+       "SEP=\t\ny\ta\n0.1\t0.2\n0.5\t0.25\n",
+       "",
+       "COM    OUTCOME = y\nCOM    A = a\n" + data,
+       {}},
+      {"a header whose first name begins with sep=",
+       "sep=x,y,a\n9,0.1,0.2\n9,0.5,0.25\n",
+       "",
+       "COM    OUTCOME = y\nCOM    A = a\n" + data,
+       {}},
   };
   for (const Habit& habit : habits) {
     MakerOptions options = options_for("y", "a");
@@ -204,7 +224,8 @@ TEST(MadeText, NamesAreCutOnlyWhereTheirCommentLineEndsAndThresholdsAreWhole) {
     const MadeCommandFile made = make_from_csv(header + "0.5,0.5,1,x\n", options, "data.csv", err);
     const std::string what = name.role + " " + std::to_string(name.name.size()) + " " + name.thresholds;
     const bool cut = name.kept != name.name;
-    EXPECT_EQ(err.str().find("is too long for its comment line") != std::string::npos, cut) << what << ": " << err.str();
+    EXPECT_EQ(err.str().find("is too long for its comment line") != std::string::npos, cut)
+        << what << ": " << err.str();
     ColumnNames read;
     std::string comments;
     for (const std::string& line : split(made.text, '\n')) {
@@ -213,11 +234,11 @@ TEST(MadeText, NamesAreCutOnlyWhereTheirCommentLineEndsAndThresholdsAreWhole) {
       take_name_from_comment(line.substr(7), read);
       comments += line.substr(7) + "\n";
     }
-    const std::string read_back = name.role == "--outcome"   ? read.outcome
-                                  : name.role == "--factors" ? read.factors[0]
-                                  : name.role == "--weights" ? read.weights
+    const std::string read_back = name.role == "--outcome"                                            ? read.outcome
+                                  : name.role == "--factors"                                          ? read.factors[0]
+                                  : name.role == "--weights"                                          ? read.weights
                                   : comments.find("CASES = " + name.kept + "\n") != std::string::npos ? name.kept
-                                                                                                     : "";
+                                                                                                      : "";
     EXPECT_EQ(read_back, name.kept) << what;
     if (name.thresholds.empty()) continue;
     // Every threshold whole, in the shortest form that reads back to it.
@@ -230,7 +251,8 @@ TEST(MadeText, NamesAreCutOnlyWhereTheirCommentLineEndsAndThresholdsAreWhole) {
                   comments.find(" " + digits + "/") != std::string::npos ||
                   comments.find("/" + digits + "/") != std::string::npos ||
                   comments.find("/" + digits + "\n") != std::string::npos)
-          << what << ": " << digits << " in\n" << comments;
+          << what << ": " << digits << " in\n"
+          << comments;
     }
   }
 }
@@ -243,7 +265,8 @@ TEST(MadeText, CaseNamesAndListedColumnsAreBounded) {
   std::ostringstream err;
   MakerOptions options = options_for("y", "a");
   options.cases = "case";
-  const MadeCommandFile made = make_from_csv("case,y,a\n" + long_name + ",0.5,0.5\nshort,0.1,0.2\n", options, "data.csv", err);
+  const MadeCommandFile made =
+      make_from_csv("case,y,a\n" + long_name + ",0.5,0.5\nshort,0.1,0.2\n", options, "data.csv", err);
   ASSERT_EQ(made.case_names.size(), 2U);
   EXPECT_EQ(made.case_names[0], long_name.substr(0, 255));  // 85 whole euro signs
   EXPECT_EQ(made.case_names[1], "short");

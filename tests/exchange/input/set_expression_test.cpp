@@ -15,8 +15,8 @@ namespace {
 double evaluated(const SetFormula& formula, const std::vector<std::pair<std::string, double>>& memberships) {
   std::vector<double> inputs;
   for (const SetOperand& operand : formula.operands) {
-    const auto found = std::find_if(memberships.begin(), memberships.end(),
-                                    [&](const auto& named) { return named.first == operand.name; });
+    const auto found = std::find_if(
+        memberships.begin(), memberships.end(), [&](const auto& named) { return named.first == operand.name; });
     inputs.push_back(found == memberships.end() ? -1.0 : found->second);
   }
   return derived_membership(formula.steps, inputs);

@@ -65,19 +65,48 @@ TEST(SideFile, NamesAsWrittenWhereTheCommentsAgree) {
   const Case cases[] = {
       {"every role",
        {"OUTCOME = JSR", "A = HORG", "B = ~SUPRANAT, CALIBRATED 1/2/3", "WEIGHTS = W", "CASES = COUNTRY"},
-       {written_name_record("OUTCOME", "jsr"), written_name_record("A", "HorG"), written_name_record("B", "~supraNat"),
-        written_name_record("WEIGHTS", "w"), written_name_record("CASES", "Country")},
-       "jsr", "HorG", "~supraNat", "w", "Country"},
+       {written_name_record("OUTCOME", "jsr"),
+        written_name_record("A", "HorG"),
+        written_name_record("B", "~supraNat"),
+        written_name_record("WEIGHTS", "w"),
+        written_name_record("CASES", "Country")},
+       "jsr",
+       "HorG",
+       "~supraNat",
+       "w",
+       "Country"},
       {"edited comments keep their names",
        {"OUTCOME = JSR", "A = WEALTH"},
        {written_name_record("OUTCOME", "jsr"), written_name_record("A", "HorG"), written_name_record("B", "x")},
-       "jsr", "", "", "", ""},
-      {"a name cut on a full line", {"A = " + cut_upper},
-       {written_name_record("A", cut_name + "yz")}, "", cut_name + "yz", "", "", ""},
-      {"a shorter name is no cut one", {"A = " + cut_upper.substr(1)},
-       {written_name_record("A", cut_name)}, "", "", "", "", ""},
-      {"records of other keys and roles", {"A = HORG"},
-       {{"SOURCE", "A horg"}, written_name_record("K", "horg"), {"NAME", "A"}}, "", "", "", "", ""},
+       "jsr",
+       "",
+       "",
+       "",
+       ""},
+      {"a name cut on a full line",
+       {"A = " + cut_upper},
+       {written_name_record("A", cut_name + "yz")},
+       "",
+       cut_name + "yz",
+       "",
+       "",
+       ""},
+      {"a shorter name is no cut one",
+       {"A = " + cut_upper.substr(1)},
+       {written_name_record("A", cut_name)},
+       "",
+       "",
+       "",
+       "",
+       ""},
+      {"records of other keys and roles",
+       {"A = HORG"},
+       {{"SOURCE", "A horg"}, written_name_record("K", "horg"), {"NAME", "A"}},
+       "",
+       "",
+       "",
+       "",
+       ""},
   };
   for (const Case& c : cases) {
     ColumnNames names;
@@ -88,8 +117,9 @@ TEST(SideFile, NamesAsWrittenWhereTheCommentsAgree) {
     EXPECT_EQ(names.as_written.factors[1], c.b) << c.what;
     EXPECT_EQ(names.as_written.weights, c.weights) << c.what;
     EXPECT_EQ(names.as_written.cases, c.cases) << c.what;
-    EXPECT_EQ(block_names("AB", names), (c.a.empty() ? names.factors[0] : c.a) + "*" +
-                                            (c.b.empty() ? (names.factors[1].empty() ? "B" : names.factors[1]) : c.b))
+    EXPECT_EQ(block_names("AB", names),
+              (c.a.empty() ? names.factors[0] : c.a) + "*" +
+                  (c.b.empty() ? (names.factors[1].empty() ? "B" : names.factors[1]) : c.b))
         << c.what;
   }
 }

@@ -60,7 +60,8 @@ TEST(ExchangeListener, KeepsEveryWarningOfTheRunAndItsOwn) {
       (std::vector<std::string>{
           "run.cmd:4:1: warning: the weight -1 is below 0",
           "run.cmd: warning: the run ended without a table (see the report); the files asked for say only that"}));
-  EXPECT_EQ(told.str(), "morvit: " + listener.record().warnings[0] + "\nmorvit: " + listener.record().warnings[1] + "\n");
+  EXPECT_EQ(told.str(),
+            "morvit: " + listener.record().warnings[0] + "\nmorvit: " + listener.record().warnings[1] + "\n");
   EXPECT_EQ(diagnostics.warnings_met(), 2);
 }
 

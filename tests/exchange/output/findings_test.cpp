@@ -38,18 +38,31 @@ struct FindingsCase {
 TEST(Findings, RankTheRowsThatHoldAndTheClosestByCriticalMer) {
   const std::vector<FindingsCase> cases = {
       {"filled: perfect first, rows without a critical MER last; ties, contradictions and the unreachable out",
-       [](RunRecord&) {}, {}, {"B NECESSARY", "A NECESSARY *", "B NEC AND SUFF"}, 3, {"A SUFFICIENT *"}},
-      {"conventional thresholds that agree with MORVIT", [](RunRecord&) {}, {0.8, 0.95},
-       {"B NECESSARY", "A NECESSARY", "B NEC AND SUFF"}, 3, {"A SUFFICIENT"}},
+       [](RunRecord&) {},
+       {},
+       {"B NECESSARY", "A NECESSARY *", "B NEC AND SUFF"},
+       3,
+       {"A SUFFICIENT *"}},
+      {"conventional thresholds that agree with MORVIT",
+       [](RunRecord&) {},
+       {0.8, 0.95},
+       {"B NECESSARY", "A NECESSARY", "B NEC AND SUFF"},
+       3,
+       {"A SUFFICIENT"}},
       {"a level at the row's P: it holds",
        [](RunRecord& run) {
          run.level = 0.001;
          run.levels = {0.001, 0.01, 0.05};
        },
-       {}, {"B NECESSARY", "A NECESSARY *", "A SUFFICIENT", "B NEC AND SUFF"}, 4, {}},
+       {},
+       {"B NECESSARY", "A NECESSARY *", "A SUFFICIENT", "B NEC AND SUFF"},
+       4,
+       {}},
       {"no names: AB is no contradiction, its rows hold at critical MER 0",
-       [](RunRecord& run) { run.names = {}; }, {},
-       {"B NECESSARY", "AB NECESSARY", "AB SUFFICIENT", "AB NEC AND SUFF", "A NECESSARY *", "B NEC AND SUFF"}, 6,
+       [](RunRecord& run) { run.names = {}; },
+       {},
+       {"B NECESSARY", "AB NECESSARY", "AB SUFFICIENT", "AB NEC AND SUFF", "A NECESSARY *", "B NEC AND SUFF"},
+       6,
        {"A SUFFICIENT *"}},
       {"more rows hold than are shown",
        [](RunRecord& run) {
@@ -58,7 +71,10 @@ TEST(Findings, RankTheRowsThatHoldAndTheClosestByCriticalMer) {
            for (std::size_t i = 7; i <= 9; ++i) run.rows.push_back(run.rows[i]);  // AB's hypothesis rows
          }
        },
-       {}, {}, 15, {"A SUFFICIENT *"}},
+       {},
+       {},
+       15,
+       {"A SUFFICIENT *"}},
   };
   for (const FindingsCase& test : cases) {
     RunRecord run = filled_run();
@@ -79,12 +95,14 @@ TEST(Findings, AreWrittenBrieflyWithWhyTheReadingsPart) {
   write_findings(out, filled_run());
   const std::string text = out.str();
   for (const char* part :
-       {"Findings at MER 0.05 and level 0.05", "  Holding (3):\n    B NECESSARY (~WEALTH): no case against; consistency n/a, coverage n/a\n",
+       {"Findings at MER 0.05 and level 0.05",
+        "  Holding (3):\n    B NECESSARY (~WEALTH): no case against; consistency n/a, coverage n/a\n",
         "    B NEC AND SUFF (~WEALTH): P 0.0700; consistency n/a as necessary, n/a as sufficient; 1 case against\n",
         "    A NECESSARY (WEALTH): P 0.2000, critical MER 0.0300; consistency 0.800, coverage 0.700; 1 case against; "
         "by consistency: not necessary *\n",
         "  Closest, by the MER each needs:\n    A SUFFICIENT (WEALTH): P 0.0010, critical MER 0.1000",
-        "  * MORVIT rejects", "  * MORVIT finds"}) {
+        "  * MORVIT rejects",
+        "  * MORVIT finds"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << "\nin\n" << text;
   }
   RunRecord without_table = filled_run();

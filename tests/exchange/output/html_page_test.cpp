@@ -1,3 +1,5 @@
+#include "exchange/output/html_page.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "exchange/output/html_page.h"
 #include "exchange/output/page_assets.h"
 #include "record_page/filled_run.h"
 
@@ -38,19 +39,28 @@ TEST(HtmlPage, ShowsWhatTheRunRecordHolds) {
   }
   if (!page_numbers_wasm().empty()) policy += " 'wasm-unsafe-eval'";
   policy += "; style-src '" + std::string(page_style().hash) + "'";
-  std::vector<std::string> filled = {policy, "default-src 'none'",
+  std::vector<std::string> filled = {
+      policy,
+      "default-src 'none'",
       // the warnings at the top, as text
       "<li>run.cmd:5:9: warning: membership &lt;7&gt; is outside 0 to 1 &amp; &quot;kept&quot;</li>",
       // the MER control at the run's MER as the report prints it, the levels of the record
       "<input id=\"mer\" type=\"number\" step=\"0.01\" min=\"0\" value=\"0.05\">",
-      "<option value=\"0.01\">0.01</option><option value=\"0.05\" selected>0.05</option><option value=\"0.1\">0.1</option>",
+      "<option value=\"0.01\">0.01</option><option value=\"0.05\" selected>0.05</option><option "
+      "value=\"0.1\">0.1</option>",
       // the conventional thresholds, the filter's letters beside their names
-      "id=\"cons-nec\" type=\"number\" step=\"0.05\" min=\"0\" max=\"1\" value=\"0.9\"", "value=\"0.8\"",
-      "value=\"B\"> B = ~WEALTH</label>", "<noscript>", "--table-csv"};
+      "id=\"cons-nec\" type=\"number\" step=\"0.05\" min=\"0\" max=\"1\" value=\"0.9\"",
+      "value=\"0.8\"",
+      "value=\"B\"> B = ~WEALTH</label>",
+      "<noscript>",
+      "--table-csv"};
   filled.insert(filled.end(), scripts.begin(), scripts.end());
   const std::vector<PageCase> cases = {
       {"filled", [](RunRecord&) {}, filled, {"style=\"", "onload", "unsafe-inline", " 'unsafe-eval'"}},
-      {"no warnings", [](RunRecord& run) { run.warnings.clear(); }, {"<input id=\"mer\""}, {"<section id=\"warnings\">"}},
+      {"no warnings",
+       [](RunRecord& run) { run.warnings.clear(); },
+       {"<input id=\"mer\""},
+       {"<section id=\"warnings\">"}},
       {"a level of its own: offered and chosen",
        [](RunRecord& run) {
          run.levels = {0.01, 0.02, 0.05, 0.1};
@@ -78,8 +88,13 @@ TEST(HtmlPage, ShowsWhatTheRunRecordHolds) {
   // plots and the table.
   const std::string page = page_of(filled_run());
   std::size_t last = 0;
-  for (const char* section : {"id=\"controls\"", "id=\"findings\"", "id=\"comments\"", "id=\"summary\"", "id=\"plots\"",
-                              "id=\"table\"", "id=\"morvit-data\""}) {
+  for (const char* section : {"id=\"controls\"",
+                              "id=\"findings\"",
+                              "id=\"comments\"",
+                              "id=\"summary\"",
+                              "id=\"plots\"",
+                              "id=\"table\"",
+                              "id=\"morvit-data\""}) {
     const std::size_t at = page.find(section);
     EXPECT_TRUE(at != std::string::npos && at > last) << section;
     last = at;

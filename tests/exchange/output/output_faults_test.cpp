@@ -47,7 +47,7 @@ const std::string kNoTemporaryFile = "! ls -a | grep -q '\\.tmp$'";
 
 struct OutputFault {
   const char* name;
-  std::string script;     // run in a directory holding run.cmd and data.csv
+  std::string script;  // run in a directory holding run.cmd and data.csv
   int status;
   const char* message;    // text standard error must hold
   std::string afterward;  // a shell condition that must hold afterwards
@@ -78,64 +78,109 @@ TEST_P(OutputsInAFaultyWorld, LeaveTheOldFileOrTheWholeNewOne) {
 INSTANTIATE_TEST_SUITE_P(
     Targets, OutputsInAFaultyWorld,
     ::testing::Values(
-        OutputFault{"DeviceNodeStays", R"(mknod full c 1 7 && "$MORVIT" --html full run.cmd)", 2,
+        OutputFault{"DeviceNodeStays",
+                    R"(mknod full c 1 7 && "$MORVIT" --html full run.cmd)",
+                    2,
                     "morvit: cannot write full: No space left on device",
-                    "[ -c full ] && grep -q 'NUMBER OF WARNINGS' morvit.out", true},
-        OutputFault{"LinkToStandardOutputStays", R"(ln -s /dev/stdout page.html && "$MORVIT" --html page.html run.cmd >/dev/full)",
-                    2, "morvit: cannot write page.html: No space left on device", "[ -L page.html ]"},
-        OutputFault{"FifoWhoseReaderWentAway",
-                    kBigRun + R"(mkfifo c.csv && { head -c 10 c.csv >/dev/null & } && "$MORVIT" --cases-csv c.csv big.cmd)",
-                    2, "morvit: cannot write c.csv: Broken pipe", "[ -p c.csv ]"},
+                    "[ -c full ] && grep -q 'NUMBER OF WARNINGS' morvit.out",
+                    true},
+        OutputFault{"LinkToStandardOutputStays",
+                    R"(ln -s /dev/stdout page.html && "$MORVIT" --html page.html run.cmd >/dev/full)",
+                    2,
+                    "morvit: cannot write page.html: No space left on device",
+                    "[ -L page.html ]"},
+        OutputFault{
+            "FifoWhoseReaderWentAway",
+            kBigRun + R"(mkfifo c.csv && { head -c 10 c.csv >/dev/null & } && "$MORVIT" --cases-csv c.csv big.cmd)",
+            2,
+            "morvit: cannot write c.csv: Broken pipe",
+            "[ -p c.csv ]"},
         OutputFault{"LinkToARegularFileKeepsTheLink",
-                    R"(echo OLD > real.csv && ln -s real.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
+                    R"(echo OLD > real.csv && ln -s real.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
+                    0,
+                    "",
                     "[ -L t.csv ] && head -1 real.csv | grep -q '^block,'"},
         // A target of 300 bytes, longer than a first reading of the link takes.
         OutputFault{"ALinkWithALongTargetIsFollowedWhole",
                     R"(d=$(printf 'abcd/%.0s' $(seq 60)) && mkdir -p "$d" && echo OLD > "${d}real.csv" &&
                        ln -s "${d}real.csv" t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
-                    0, "", "[ -L t.csv ] && head -1 \"$(printf 'abcd/%.0s' $(seq 60))real.csv\" | grep -q '^block,'"},
-        OutputFault{"DanglingLinkGetsItsFile", R"(ln -s made.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
+                    0,
+                    "",
+                    "[ -L t.csv ] && head -1 \"$(printf 'abcd/%.0s' $(seq 60))real.csv\" | grep -q '^block,'"},
+        OutputFault{"DanglingLinkGetsItsFile",
+                    R"(ln -s made.csv t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
+                    0,
+                    "",
                     "[ -L t.csv ] && [ -f made.csv ] && head -1 made.csv | grep -q '^block,'"},
         OutputFault{"FileSizeLimitLeavesTheOldFile",
-                    kBigRun + R"(echo OLD > c.csv && ulimit -f 16 && "$MORVIT" --cases-csv c.csv big.cmd)", 2,
-                    "morvit: cannot write c.csv: File too large", "[ \"$(cat c.csv)\" = OLD ]"},
-        OutputFault{"ADirectoryIsNoOutput", R"(mkdir p.html && "$MORVIT" --html p.html run.cmd)", 2,
-                    "morvit: cannot write p.html: it is a directory", "[ -d p.html ]"}),
+                    kBigRun + R"(echo OLD > c.csv && ulimit -f 16 && "$MORVIT" --cases-csv c.csv big.cmd)",
+                    2,
+                    "morvit: cannot write c.csv: File too large",
+                    "[ \"$(cat c.csv)\" = OLD ]"},
+        OutputFault{"ADirectoryIsNoOutput",
+                    R"(mkdir p.html && "$MORVIT" --html p.html run.cmd)",
+                    2,
+                    "morvit: cannot write p.html: it is a directory",
+                    "[ -d p.html ]"}),
     [](const ::testing::TestParamInfo<OutputFault>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Maker, OutputsInAFaultyWorld,
     ::testing::Values(
-        OutputFault{"CaseNamesFileIsADirectory",
-                    R"(echo OLD > s.cmd && mkdir s.cmd.cases && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o s.cmd)",
-                    2, "morvit: cannot write s.cmd.cases: it is a directory", "[ \"$(cat s.cmd)\" = OLD ]"},
-        OutputFault{"FileSizeLimitLeavesTheOldPair",
-                    kBigCsv + R"(echo OLD > u.cmd && echo OLD > u.cmd.cases && ulimit -f 8 && "$MORVIT" --make-command-file big.csv --outcome y --factors a --cases case -o u.cmd)",
-                    2, "morvit: cannot write u.cmd: File too large",
-                    "[ \"$(cat u.cmd)\" = OLD ] && [ \"$(cat u.cmd.cases)\" = OLD ]"},
-        OutputFault{"OutOfMemory",
-                    R"(awk 'BEGIN { print "c,y,a,b,c2,d,e,f,g,h,i,j"; for (i = 0; i < 100000; i++) print "case" i ",0.5,0.1,0.2,0.3,0.4,0.5,0.6,0.7,0.8,0.9,0.95" }' > huge.csv && ulimit -v 25000 && "$MORVIT" --make-command-file huge.csv --outcome y --factors a,b,c2,d,e,f,g,h,i,j -o h.cmd)",
-                    2, "morvit: out of memory; no command file was made", "[ ! -e h.cmd ]"},
-        OutputFault{"ControlCharactersInNamesAreEscaped",
-                    R"(printf 'c,y\033]0;T\007,a\000b\nx,0.1,0.2\n' > esc.csv && "$MORVIT" --make-command-file esc.csv --outcome y --factors a -o e.cmd 2>&1 | tee err.txt >&2; exit ${PIPESTATUS[0]})",
-                    2, "its columns are: c, y\\x1b]0;T\\a, a\\0b", "! grep -q $'\\033' err.txt && [ ! -e e.cmd ]"},
+        OutputFault{
+            "CaseNamesFileIsADirectory",
+            R"(echo OLD > s.cmd && mkdir s.cmd.cases && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o s.cmd)",
+            2,
+            "morvit: cannot write s.cmd.cases: it is a directory",
+            "[ \"$(cat s.cmd)\" = OLD ]"},
+        OutputFault{
+            "FileSizeLimitLeavesTheOldPair",
+            kBigCsv +
+                R"(echo OLD > u.cmd && echo OLD > u.cmd.cases && ulimit -f 8 && "$MORVIT" --make-command-file big.csv --outcome y --factors a --cases case -o u.cmd)",
+            2,
+            "morvit: cannot write u.cmd: File too large",
+            "[ \"$(cat u.cmd)\" = OLD ] && [ \"$(cat u.cmd.cases)\" = OLD ]"},
+        OutputFault{
+            "OutOfMemory",
+            R"(awk 'BEGIN { print "c,y,a,b,c2,d,e,f,g,h,i,j"; for (i = 0; i < 100000; i++) print "case" i ",0.5,0.1,0.2,0.3,0.4,0.5,0.6,0.7,0.8,0.9,0.95" }' > huge.csv && ulimit -v 25000 && "$MORVIT" --make-command-file huge.csv --outcome y --factors a,b,c2,d,e,f,g,h,i,j -o h.cmd)",
+            2,
+            "morvit: out of memory; no command file was made",
+            "[ ! -e h.cmd ]"},
+        OutputFault{
+            "ControlCharactersInNamesAreEscaped",
+            R"(printf 'c,y\033]0;T\007,a\000b\nx,0.1,0.2\n' > esc.csv && "$MORVIT" --make-command-file esc.csv --outcome y --factors a -o e.cmd 2>&1 | tee err.txt >&2; exit ${PIPESTATUS[0]})",
+            2,
+            "its columns are: c, y\\x1b]0;T\\a, a\\0b",
+            "! grep -q $'\\033' err.txt && [ ! -e e.cmd ]"},
         OutputFault{"StandardOutputForDash",
-                    R"("$MORVIT" --make-command-file data.csv --outcome y --factors wealth -o - > out.txt)", 0, "",
+                    R"("$MORVIT" --make-command-file data.csv --outcome y --factors wealth -o - > out.txt)",
+                    0,
+                    "",
                     "grep -q '^DAT   3 1$' out.txt && [ ! -e ./- ]"}),
     [](const ::testing::TestParamInfo<OutputFault>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Clashes, OutputsInAFaultyWorld,
     ::testing::Values(
-        OutputFault{"LinkToTheReport", R"(ln -s morvit.out mlink && "$MORVIT" --html mlink run.cmd)", 2,
-                    "--html mlink: this is the report file morvit.out", "[ ! -e morvit.out ] && [ -L mlink ]"},
-        OutputFault{"ReportFileOfOut",
-                    R"(echo OLD > REP.OUT && printf 'OUT     REP.OUT\n' | cat - run.cmd > out.cmd && "$MORVIT" --table-csv REP.OUT --html p.html out.cmd)",
-                    2, "--table-csv REP.OUT: this is the report file REP.OUT that the run wrote",
-                    "head -1 REP.OUT | grep -q OLD && grep -q 'NUMBER OF WARNINGS' REP.OUT && [ ! -e p.html ]"},
-        OutputFault{"Fallback", R"("$MORVIT" --html fort.6 run.cmd)", 2, "--html fort.6: this is the report file fort.6",
+        OutputFault{"LinkToTheReport",
+                    R"(ln -s morvit.out mlink && "$MORVIT" --html mlink run.cmd)",
+                    2,
+                    "--html mlink: this is the report file morvit.out",
+                    "[ ! -e morvit.out ] && [ -L mlink ]"},
+        OutputFault{
+            "ReportFileOfOut",
+            R"(echo OLD > REP.OUT && printf 'OUT     REP.OUT\n' | cat - run.cmd > out.cmd && "$MORVIT" --table-csv REP.OUT --html p.html out.cmd)",
+            2,
+            "--table-csv REP.OUT: this is the report file REP.OUT that the run wrote",
+            "head -1 REP.OUT | grep -q OLD && grep -q 'NUMBER OF WARNINGS' REP.OUT && [ ! -e p.html ]"},
+        OutputFault{"Fallback",
+                    R"("$MORVIT" --html fort.6 run.cmd)",
+                    2,
+                    "--html fort.6: this is the report file fort.6",
                     "[ ! -e fort.6 ] && [ ! -e morvit.out ]"},
-        OutputFault{"TheDataTheCommandFileWasMadeFrom", R"("$MORVIT" --cases-csv data.csv --table-csv t.csv run.cmd)", 2,
+        OutputFault{"TheDataTheCommandFileWasMadeFrom",
+                    R"("$MORVIT" --cases-csv data.csv --table-csv t.csv run.cmd)",
+                    2,
                     "--cases-csv data.csv: this is the CSV file that the command file was made from",
                     "[ ! -e t.csv ]"}),
     [](const ::testing::TestParamInfo<OutputFault>& info) { return std::string(info.param.name); });
@@ -151,43 +196,72 @@ INSTANTIATE_TEST_SUITE_P(
         OutputFault{"ALongCsvNameIsKnownByItsIdentity",
                     R"(n=long$(printf 'd%.0s' $(seq 66)).csv && cp data.csv "$n" && cp data.csv saved.csv &&
                        "$MORVIT" --make-command-file "$n" --outcome y --factors wealth -o m.cmd && "$MORVIT" --table-csv "$n" m.cmd)",
-                    2, "this is the CSV file that the command file was made from", "cmp long*.csv saved.csv"},
-        OutputFault{"ATabInTheCsvNameIsKnownByItsIdentity",
-                    R"(cp data.csv $'tab\there.csv' && "$MORVIT" --make-command-file $'tab\there.csv' --outcome y --factors wealth --cases case -o m.cmd &&
+                    2,
+                    "this is the CSV file that the command file was made from",
+                    "cmp long*.csv saved.csv"},
+        OutputFault{
+            "ATabInTheCsvNameIsKnownByItsIdentity",
+            R"(cp data.csv $'tab\there.csv' && "$MORVIT" --make-command-file $'tab\there.csv' --outcome y --factors wealth --cases case -o m.cmd &&
                        "$MORVIT" --cases-csv $'tab\there.csv' m.cmd)",
-                    2, "this is the CSV file that the command file was made from", "cmp tab*here.csv data.csv"},
+            2,
+            "this is the CSV file that the command file was made from",
+            "cmp tab*here.csv data.csv"},
         OutputFault{"TheMakerKeepsItsStandardInput",
-                    R"("$MORVIT" --make-command-file - --outcome y --factors wealth -o data.csv < data.csv)", 2,
-                    "this is the CSV file being read", "[ ! -e data.csv.cases ]"},
-        OutputFault{"TheCaseNamesFileIsNotTheCommandFile",
-                    R"(echo OLD > s.cmd && ln -s s.cmd s.cmd.cases && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o s.cmd)",
-                    2, "the command file and its case names must be two files",
-                    "[ \"$(cat s.cmd)\" = OLD ] && [ -L s.cmd.cases ]"},
-        OutputFault{"NoSideFileBesideADevice",
-                    R"(ln -s /dev/null null.cmd && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o null.cmd)",
-                    0, "the case names, kept in FILE.cases beside a command file on disk, are left out",
-                    "[ ! -e null.cmd.cases ] && [ -L null.cmd ]"},
-        OutputFault{"NoSideFileLeftBesideAFullDevice",
-                    R"(ln -s /dev/full full.cmd && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o full.cmd)",
-                    2, "morvit: cannot write full.cmd: No space left on device", "[ ! -e full.cmd.cases ]"},
-        OutputFault{"TheNullDeviceTakesTwoOutputs", R"("$MORVIT" --table-csv /dev/null --html /dev/null run.cmd)", 0, "",
+                    R"("$MORVIT" --make-command-file - --outcome y --factors wealth -o data.csv < data.csv)",
+                    2,
+                    "this is the CSV file being read",
+                    "[ ! -e data.csv.cases ]"},
+        OutputFault{
+            "TheCaseNamesFileIsNotTheCommandFile",
+            R"(echo OLD > s.cmd && ln -s s.cmd s.cmd.cases && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o s.cmd)",
+            2,
+            "the command file and its case names must be two files",
+            "[ \"$(cat s.cmd)\" = OLD ] && [ -L s.cmd.cases ]"},
+        OutputFault{
+            "NoSideFileBesideADevice",
+            R"(ln -s /dev/null null.cmd && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o null.cmd)",
+            0,
+            "the case names, kept in FILE.cases beside a command file on disk, are left out",
+            "[ ! -e null.cmd.cases ] && [ -L null.cmd ]"},
+        OutputFault{
+            "NoSideFileLeftBesideAFullDevice",
+            R"(ln -s /dev/full full.cmd && "$MORVIT" --make-command-file data.csv --outcome y --factors wealth --cases case -o full.cmd)",
+            2,
+            "morvit: cannot write full.cmd: No space left on device",
+            "[ ! -e full.cmd.cases ]"},
+        OutputFault{"TheNullDeviceTakesTwoOutputs",
+                    R"("$MORVIT" --table-csv /dev/null --html /dev/null run.cmd)",
+                    0,
+                    "",
                     "grep -q 'NUMBER OF WARNINGS' morvit.out"},
-        OutputFault{"ASideFileTooLargeIsPassedOver", R"(truncate -s 30M run.cmd.cases && "$MORVIT" --html p.html run.cmd)",
-                    0, "run.cmd.cases: warning: larger than the side file of a command file can be", "[ -f p.html ]"},
+        OutputFault{"ASideFileTooLargeIsPassedOver",
+                    R"(truncate -s 30M run.cmd.cases && "$MORVIT" --html p.html run.cmd)",
+                    0,
+                    "run.cmd.cases: warning: larger than the side file of a command file can be",
+                    "[ -f p.html ]"},
         OutputFault{"ListedNamesAreBounded",
-                    R"sh("$MORVIT" --names "$(head -c 120000 /dev/zero | tr '\0' x)" --table-csv t.csv run.cmd)sh", 0,
+                    R"sh("$MORVIT" --names "$(head -c 120000 /dev/zero | tr '\0' x)" --table-csv t.csv run.cmd)sh",
+                    0,
                     "--names: the name of factor A has 120000 bytes; it is cut to at most 69",
                     "[ $(wc -c < t.csv) -lt 5000 ]"},
         OutputFault{"SetIdBitsAreDropped",
-                    R"(echo OLD > t.csv && chmod 6755 t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
+                    R"(echo OLD > t.csv && chmod 6755 t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
+                    0,
+                    "",
                     "[ \"$(stat -c %a t.csv)\" = 755 ]"},
         OutputFault{"TheOwnerAndGroupAreKept",
-                    R"(echo OLD > t.csv && chown nobody:nogroup t.csv && "$MORVIT" --table-csv t.csv run.cmd)", 0, "",
-                    "[ \"$(stat -c %U:%G t.csv)\" = nobody:nogroup ] && head -1 t.csv | grep -q '^block,'", true},
+                    R"(echo OLD > t.csv && chown nobody:nogroup t.csv && "$MORVIT" --table-csv t.csv run.cmd)",
+                    0,
+                    "",
+                    "[ \"$(stat -c %U:%G t.csv)\" = nobody:nogroup ] && head -1 t.csv | grep -q '^block,'",
+                    true},
         OutputFault{"ALinkPlantedInASharedFolderIsNotFollowed",
                     R"(mkdir -m 1777 shared && echo SECRET > victim && ln -s ../victim shared/page.html &&
                        chown -h nobody shared/page.html && "$MORVIT" --html shared/page.html run.cmd)",
-                    2, "the link ", "[ \"$(cat victim)\" = SECRET ] && [ -L shared/page.html ]", true}),
+                    2,
+                    "the link ",
+                    "[ \"$(cat victim)\" = SECRET ] && [ -L shared/page.html ]",
+                    true}),
     [](const ::testing::TestParamInfo<OutputFault>& info) { return std::string(info.param.name); });
 
 // Files that the runner may not write are not replaced, as a shell refuses `> FILE`: a
@@ -284,10 +358,12 @@ TEST(OutputsInAFaultyWorld, TwoRunsNeverMixOneOutput) {
 TEST(OutputsInAFaultyWorld, CaseNamesOfOtherDataAreNotTaken) {
   WorkDir dir;
   dir.write("data.csv", "case,y,a\nNorth,0.5,0.9\nSouth,0.9,0.2\n");
-  ASSERT_EQ(testing::run_morvit(dir, {"--make-command-file", "data.csv", "--outcome", "y", "--factors", "a", "--cases",
-                                      "case", "-o", "run.cmd"})
-                .status,
-            0);
+  ASSERT_EQ(
+      testing::run_morvit(
+          dir,
+          {"--make-command-file", "data.csv", "--outcome", "y", "--factors", "a", "--cases", "case", "-o", "run.cmd"})
+          .status,
+      0);
   const std::string names = dir.read("run.cmd.cases");
   // The same names, tied to the data as made, and then to other data of the same size.
   const std::string other = "DAT   2 1\n0.5 0.9\n0.9 0.3\nFIN\n";

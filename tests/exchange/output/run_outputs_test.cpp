@@ -65,9 +65,10 @@ TEST(RunOutputs, TableAndCasesAsCsvWithTheNamesOfColumnsAndCases) {
 
   const Lines table = lines_of(dir.read("t.csv"));
   ASSERT_EQ(table.size(), 13U);  // header, baseline, A, B, AB with its two comparisons
-  EXPECT_EQ(table[0],
-            "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,cases_against,critical_mer,cons_suf,cov_suf,pri,cons_nec,cov_nec,"
-            "ron,coincidence");
+  EXPECT_EQ(
+      table[0],
+      "block,names,hypothesis,SSD,DF,MSD,F,P,omitted,cases_against,critical_mer,cons_suf,cov_suf,pri,cons_nec,cov_nec,"
+      "ron,coincidence");
   EXPECT_TRUE(table[1].starts_with("NONE,,NULL ASSOC,")) << table[1];
   EXPECT_TRUE(table[1].ends_with(",,,FALSE,,,,,,,,,")) << table[1];
   EXPECT_TRUE(table[2].starts_with("A,WEALTH,NECESSARY,")) << table[2];
@@ -192,7 +193,8 @@ TEST(RunOutputs, OutputsThatWouldOverwriteAFileOfTheRunAreRefused) {
       {{"--table-csv", "run.cmd", "run.cmd"}, "morvit: error: --table-csv run.cmd: this is the command file"},
       {{"--html", "./morvit.out", "run.cmd"}, "morvit: error: --html ./morvit.out: this is the report file morvit.out"},
       {{"--cases-csv", "run.cmd.cases", "run.cmd"}, "this is the file of the case names"},
-      {{"--table-csv", "x.csv", "--cases-csv", "x.csv", "run.cmd"}, "--cases-csv x.csv: this is named by --table-csv too"},
+      {{"--table-csv", "x.csv", "--cases-csv", "x.csv", "run.cmd"},
+       "--cases-csv x.csv: this is named by --table-csv too"},
   };
   for (const Clash& clash : clashes) {
     WorkDir dir;
@@ -213,7 +215,8 @@ TEST(RunOutputs, AFailedWriteEndsWithStatusTwoAfterAWholeReportAndNoOutput) {
   const auto result = run_morvit(dir, {"--table-csv", "no/such/dir/t.csv", "--html", "p.html", "run.cmd"});
   EXPECT_EQ(result.status, 2);
   EXPECT_TRUE(result.err.starts_with("morvit: cannot write no/such/dir/t.csv: the folder ")) << result.err;
-  EXPECT_NE(result.err.find("/no/such/dir: No such file or directory\nmorvit: error: "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("/no/such/dir: No such file or directory\nmorvit: error: "), std::string::npos)
+      << result.err;
   EXPECT_NE(result.err.find("not written: --table-csv no/such/dir/t.csv, --html p.html"), std::string::npos);
   EXPECT_NE(dir.read("morvit.out").find("NUMBER OF ERRORS DETECTED =      0"), std::string::npos);
   EXPECT_FALSE(dir.exists("p.html"));
@@ -233,9 +236,11 @@ TEST(RunOutputs, FindingsOnStandardOutputAfterATableOrAPage) {
     std::vector<std::string> args;
     bool told;
   };
-  for (const Case& test : {Case{{"--table-csv", "t.csv"}, true}, Case{{"--html", "p.html"}, true},
+  for (const Case& test : {Case{{"--table-csv", "t.csv"}, true},
+                           Case{{"--html", "p.html"}, true},
                            Case{{"-q", "--table-csv", "t.csv", "--html", "p.html"}, false},
-                           Case{{"--cases-csv", "c.csv"}, false}, Case{{"--html", "/dev/stdout"}, false}}) {
+                           Case{{"--cases-csv", "c.csv"}, false},
+                           Case{{"--html", "/dev/stdout"}, false}}) {
     WorkDir dir;
     dir.write("run.cmd", kNamedRun);
     std::vector<std::string> args = test.args;
