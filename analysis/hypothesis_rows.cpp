@@ -24,7 +24,8 @@ double HypothesisRows::upper_tail(double f, double numerator_df) const {
 }
 
 void HypothesisRows::write_row(std::string_view block, bool labelled, RowKind kind, std::string_view hypothesis,
-                               double ssd, std::int32_t df, double msd, double f, double p, double dfn) {
+                               double ssd, std::int32_t df, double msd, double f, double p, double dfn,
+                               double summed_ssd) {
   static const Format labelled_layout("(1X,A10,A15,F12.4,I10,3F10.4)");
   static const Format unlabelled_layout("(11X,A15,F12.4,I10,3F10.4)");
   if (labelled) {
@@ -32,7 +33,7 @@ void HypothesisRows::write_row(std::string_view block, bool labelled, RowKind ki
   } else {
     write_formatted(report_, unlabelled_layout, {hypothesis, ssd, df, msd, f, p});
   }
-  if (observer_ != nullptr) observer_->row({block, kind, hypothesis, ssd, df, msd, f, p, true, dfn});
+  if (observer_ != nullptr) observer_->row({block, kind, hypothesis, ssd, df, msd, f, p, true, dfn, summed_ssd});
 }
 
 void HypothesisRows::omit_row(std::string_view block, RowKind kind, std::string_view hypothesis, double ssd,
@@ -56,7 +57,8 @@ void HypothesisRows::write_factor_rows(std::string_view label, const PartitionSu
               msd,
               f,
               upper_tail(f, weight),
-              weight);
+              weight,
+              ssd);
   };
   row(RowKind::necessary, "NECESSARY", sums.ssd_above, sums.weight_above);
   row(RowKind::sufficient, "SUFFICIENT", sums.ssd_below, sums.weight_below);
@@ -79,7 +81,8 @@ void HypothesisRows::write_combination_rows(std::string_view label, const Partit
               f * expected_msd_,
               f,
               upper_tail(f, df_real),
-              df_real);
+              df_real,
+              ssd);
   };
   row(RowKind::necessary, "NECESSARY", sums.ssd_above, sums.weight_above);
   row(RowKind::sufficient, "SUFFICIENT", sums.ssd_below, sums.weight_below);

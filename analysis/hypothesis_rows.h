@@ -40,7 +40,7 @@ class HypothesisRows {
  private:
   double upper_tail(double f, double numerator_df) const;
   void write_row(std::string_view block, bool labelled, RowKind kind, std::string_view hypothesis, double ssd,
-                 std::int32_t df, double msd, double f, double p, double dfn);
+                 std::int32_t df, double msd, double f, double p, double dfn, double summed_ssd);
   void omit_row(std::string_view block, RowKind kind, std::string_view hypothesis, double ssd, std::int32_t df);
 
   RecordSink& report_;

@@ -27,6 +27,10 @@ struct TableRow {
   // for a single factor, the rounded DF for a combination, the combination's NEC AND SUFF
   // DF for a comparison row; NaN where no P was computed (the baseline, rows left out).
   double dfn = std::numeric_limits<double>::quiet_NaN();
+  // The SSD as the table summed it. A combination row prints its SSD recomputed from F
+  // (ssd); F at another measurement error is formed from this one, as a run with that
+  // MER forms it. NaN where no F was computed.
+  double summed_ssd = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Receives every row of the table in the order of the table, as it is written.

@@ -82,6 +82,7 @@ void ExchangeListener::row(const TableRow& row) {
   recorded.p = row.p;
   recorded.printed = row.printed;
   recorded.dfn = row.dfn;
+  recorded.summed_ssd = row.summed_ssd;
 }
 
 void ExchangeListener::take_case_names(Diagnostics& diagnostics) {

@@ -335,6 +335,10 @@ void PageWriter::block_data(const BlockRange& block) {
     if (row.kind != RowKind::baseline) out_ << ",\"f\":" << json_number(row.f) << ",\"p\":" << json_number(row.p);
     if (row.kind != RowKind::baseline && row.kind != RowKind::comparison) {
       if (row.dfn != static_cast<double>(row.df)) out_ << ",\"dfn\":" << json_number(row.dfn);
+      // A combination's SSD as summed, where it differs from the SSD the report prints.
+      if (row.summed_ssd == row.summed_ssd && row.summed_ssd != row.ssd) {
+        out_ << ",\"sum\":" << json_number(row.summed_ssd);
+      }
       if (!row.critical_mer.empty()) {
         out_ << ",\"critical\":[";
         for (std::size_t k = 0; k < row.critical_mer.size(); ++k) {

@@ -143,6 +143,10 @@ var MorvitLogic = (function () {
   // The numerator degrees of freedom of a hypothesis row's P.
   function dfn(row) { return row.dfn !== undefined ? num(row.dfn) : row.df; }
 
+  // The SSD as the table summed it, which F at another MER is formed from: a combination
+  // row prints its SSD recomputed from F and carries the summed one beside it.
+  function summedSsd(row) { return row.sum !== undefined ? num(row.sum) : num(row.ssd); }
+
   function isHypothesis(row) { return Object.prototype.hasOwnProperty.call(HYPOTHESES, row.kind); }
 
   // F and P of a row at the settings: the run's at the run's MER and on rows that do not
@@ -155,10 +159,10 @@ var MorvitLogic = (function () {
     if (at.atRun || !isHypothesis(row) || row.omitted) {
       found = { f: num(row.f), p: num(row.p), runsP: false };
     } else if (at.numbers) {
-      var f = at.numbers.morvit_hypothesis_f(num(row.ssd), dfn(row), at.expectedMsd);
+      var f = at.numbers.morvit_hypothesis_f(summedSsd(row), dfn(row), at.expectedMsd);
       found = { f: f, p: at.numbers.morvit_upper_tail(f, dfn(row), at.data.run.dfd), runsP: false };
     } else {
-      found = { f: (num(row.ssd) / dfn(row)) / at.expectedMsd, p: num(row.p), runsP: true };
+      found = { f: (summedSsd(row) / dfn(row)) / at.expectedMsd, p: num(row.p), runsP: true };
     }
     at.cache.set(row, found);
     return found;

@@ -34,6 +34,9 @@ struct RecordedRow {
   // single factor, the rounded DF for a combination, the DF of NEC AND SUFF for a
   // comparison row; NaN on the baseline row.
   double dfn = std::numeric_limits<double>::quiet_NaN();
+  // The SSD as the table summed it, which F at another measurement error is formed from
+  // (TableRow::summed_ssd); NaN where no F was computed.
+  double summed_ssd = std::numeric_limits<double>::quiet_NaN();
 
   // Filled after the run, for the outputs (see RunRecord::levels):
   // the smallest measurement error factor at which the hypothesis row is compatible at

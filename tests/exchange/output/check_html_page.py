@@ -245,6 +245,12 @@ def table_problems(data, table):
             if name in row and not same(number(row[name]), float(line[column] or 'nan')):
                 problems.append(f'{where}: {name} {row[name]} in the data, {line[column]} in the CSV')
         if row['kind'] in ('necessary', 'sufficient', 'nec_and_suff'):
+            # F at another MER is formed from the SSD as summed: at the run's own MER it gives
+            # the run's F to the last bit (a combination prints SSD recomputed from F).
+            summed = number(row.get('sum', row['ssd']))
+            dfn = number(row.get('dfn', row['df']))
+            if not same((summed / dfn) / number(data['run']['expected_msd']), number(row['f'])):
+                problems.append(f'{where}: the summed SSD {summed} does not give the run\'s F {row["f"]}')
             if row.get('against', -1) != int(line['cases_against']):
                 problems.append(f'{where}: {row.get("against")} cases against, {line["cases_against"]} in the CSV')
             if not same(number(row['critical'][level]), float(line['critical_mer'] or 'nan')):
