@@ -251,6 +251,9 @@ std::string shortest_double_text_portable(double value) {
 
 std::string shortest_double_text(double value) {
 #if MORVIT_FLOATING_TO_CHARS
+  // Not every library writes "nan" alike (libc++ writes "-nan(ind)"): the texts of the
+  // values that are no number are this program's own.
+  if (!std::isfinite(value)) return shortest_double_text_portable(value);
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
   return std::string(text, result.ptr);

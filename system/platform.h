@@ -173,6 +173,10 @@ class ReplacedFiles {
 // is never closed).
 std::unique_ptr<ByteSource> file_source(Handle file);
 
+// Whether a file's identity still names that file after the process ends: true on a
+// computer's own file systems; false in the browser, whose files live in memory for one run.
+bool file_identities_outlive_the_process();
+
 // Makes the process safe to run in whatever state it was started: a standard stream that
 // was closed is taken by the null device, so that no file the run opens takes its place
 // (and a console line can never land in the command file); a console that goes away does

@@ -67,6 +67,14 @@ extern "C" void on_signal(int signal_number) {
 
 }  // namespace
 
+bool file_identities_outlive_the_process() {
+#ifdef __EMSCRIPTEN__
+  return false;
+#else
+  return true;
+#endif
+}
+
 void prepare_process() {
   for (int fd = 0; fd <= 2; ++fd) {
     const bool closed = ::fcntl(fd, F_GETFD) == -1 && errno == EBADF;

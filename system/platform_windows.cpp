@@ -63,6 +63,8 @@ BOOL WINAPI on_console_event(DWORD event) {
 
 }  // namespace
 
+bool file_identities_outlive_the_process() { return true; }
+
 void prepare_process() {
   standard_output_handle = GetStdHandle(STD_OUTPUT_HANDLE);
   standard_error_handle = GetStdHandle(STD_ERROR_HANDLE);

@@ -22,6 +22,7 @@
 #include "recordio/character_cut.h"
 #include "recordio/number_text.h"
 #include "system/file_paths.h"
+#include "system/platform.h"
 
 namespace morvit {
 namespace {
@@ -747,10 +748,10 @@ MadeCommandFile Maker::make(std::string_view csv_text) {
 
 // The records the maker keeps in the side file after its origin line: the names as written,
 // then the identity of the CSV file the command file was made from, when it was read from a
-// file on disk.
+// file on disk whose identity lasts (not a file in the browser's memory).
 std::vector<SideRecord> maker_records(const MadeCommandFile& made) {
   std::vector<SideRecord> records = made.records;
-  if (made.source) records.push_back(source_record(*made.source));
+  if (made.source && platform::file_identities_outlive_the_process()) records.push_back(source_record(*made.source));
   return records;
 }
 

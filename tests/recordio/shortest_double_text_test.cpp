@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace morvit {
@@ -84,6 +85,13 @@ TEST(ShortestDoubleText, PortableIsTheLibrarysText) {
   }
   int differences = 0;
   for (const double value : values) {
+    if (!std::isfinite(value)) continue;  // the program's own texts: below
+#ifdef _WIN32
+    // Beyond the integer arithmetic the portable text searches with the C library's snprintf
+    // and strtod, which Windows' C library does not round correctly; the program uses
+    // std::to_chars there, and the portable text only where the C library rounds correctly.
+    if (value != 0.0 && (std::fabs(value) < 1e-20 || std::fabs(value) > 1e34)) continue;
+#endif
     const std::string expected = library_text(value);
     const std::string actual = shortest_double_text_portable(value);
     if (actual != expected && ++differences <= 10) {
@@ -91,6 +99,18 @@ TEST(ShortestDoubleText, PortableIsTheLibrarysText) {
     }
   }
   EXPECT_EQ(differences, 0);
+}
+
+// The values that are no number have the same texts with every C++ library (libc++ writes
+// "-nan(ind)" for a negative NaN).
+TEST(ShortestDoubleText, NoNumberTextsAreTheProgramsOwn) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::pair<double, const char*> cases[] = {{infinity, "inf"}, {-infinity, "-inf"}, {nan, "nan"}, {-nan, "-nan"}};
+  for (const auto& [value, text] : cases) {
+    EXPECT_EQ(shortest_double_text(value), text);
+    EXPECT_EQ(shortest_double_text_portable(value), text);
+  }
 }
 
 }  // namespace
