@@ -7,6 +7,7 @@
 
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
+#include "exchange/json_text.h"
 #include "exchange/output/base64_text.h"
 #include "exchange/output/findings.h"
 #include "exchange/output/page_assets.h"
@@ -37,27 +38,6 @@ std::string html(std::string_view text) {
     }
   }
   return out;
-}
-
-// A string for the embedded JSON: quotes, backslashes and control characters escaped, and
-// '<' and '>' too, so that no "</script" or "<!--" can end or change the data block.
-std::string json_string(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20 || c == '<' || c == '>' || c == '&') {
-      constexpr char hex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 // A number for the embedded JSON, in the shortest text that reads back as the same double;

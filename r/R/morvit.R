@@ -137,7 +137,10 @@ run_in_directory <- function(command_file, level, names, work, inputs, call) {
   errors <- sub("^morvit: ", "", grep("^morvit: .*error: ", told, value = TRUE))
   report <- if (file.exists("morvit.out")) .read_report("morvit.out") else character()
   if (run$status != 0L || !identical(run$output_status, 0L)) {
-    reasons <- c(errors, sub("^morvit: ", "", message_lines(run$messages)))
+    # The lines that list the package's own output files as not written say nothing of the
+    # cause: the reason is the error before them.
+    said <- sub("^morvit: ", "", message_lines(run$messages))
+    reasons <- c(errors, said[!grepl("not written: ", said, fixed = TRUE)])
     reason <- if (length(reasons) > 0L) reasons[length(reasons)] else sprintf("the run stopped (status %d)", run$status)
     run_stopped(reason, report, call)
   }

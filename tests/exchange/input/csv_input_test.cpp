@@ -9,6 +9,7 @@
 #include "driver/diagnostics.h"
 #include "exchange/cell_text.h"
 #include "exchange/input/csv_reader.h"
+#include "exchange/input/csv_survey.h"
 #include "recordio/number_text.h"
 
 namespace morvit {
@@ -166,6 +167,51 @@ TEST(CsvInput, ShortestTextReadsBackToTheSameDouble) {
     ASSERT_EQ(read.kind, CellKind::number) << text;
     EXPECT_EQ(std::bit_cast<std::uint64_t>(read.value), std::bit_cast<std::uint64_t>(value)) << text;
   }
+}
+
+// The survey of a CSV file reads it as the maker does: the separator declared, given or
+// found, decimal commas with a semicolon, rows of empty fields left out, missing values and
+// text apart from the numbers, whose range it gives.
+TEST(CsvSurvey, CountsEachColumnsCellsAsTheMakerReadsThem) {
+  struct Case {
+    const char* text;
+    char separator;
+    char found;
+    long rows;
+    std::vector<std::string> names;
+    std::vector<long> numbers, missing, other;
+    double smallest_of_second, largest_of_second;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBF"
+       "case, y ,x\nAT,0.5,12\n,,\nBE,NA,-3.5\nCH,x,1e3\n",
+       0,
+       ',',
+       3,
+       {"case", "y", "x"},
+       {0, 1, 3},
+       {0, 1, 0},
+       {3, 1, 0},
+       0.5,
+       0.5},
+      {"sep=;\ncase;y\nAT;0,25\nBE;1\n", 0, ';', 2, {"case", "y"}, {0, 2}, {0, 0}, {2, 0}, 0.25, 1.0},
+      {"a\tb\n1\t2\n3\t.\n", '\t', '\t', 2, {"a", "b"}, {2, 1}, {0, 1}, {0, 0}, 2.0, 2.0},
+  };
+  for (const Case& c : cases) {
+    const CsvSurvey survey = survey_csv(c.text, c.separator);
+    EXPECT_EQ(survey.separator, c.found) << c.text;
+    EXPECT_EQ(survey.rows, c.rows) << c.text;
+    ASSERT_EQ(survey.columns.size(), c.names.size()) << c.text;
+    for (std::size_t i = 0; i < c.names.size(); ++i) {
+      EXPECT_EQ(survey.columns[i].name, c.names[i]) << c.text;
+      EXPECT_EQ(survey.columns[i].numbers, c.numbers[i]) << c.text << " column " << i;
+      EXPECT_EQ(survey.columns[i].missing, c.missing[i]) << c.text << " column " << i;
+      EXPECT_EQ(survey.columns[i].other, c.other[i]) << c.text << " column " << i;
+    }
+    EXPECT_EQ(survey.columns[1].smallest, c.smallest_of_second) << c.text;
+    EXPECT_EQ(survey.columns[1].largest, c.largest_of_second) << c.text;
+  }
+  EXPECT_THROW(survey_csv("a,b\n\"1,2\n", ','), CsvSyntaxError);
 }
 
 }  // namespace
