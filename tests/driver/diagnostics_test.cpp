@@ -124,8 +124,11 @@ TEST(Mistakes, SayWhichValueAndWhichLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"DAT   3 2\n0.2 0.8 0.5\n0.4 O.1 0.9\n",
        "run.cmd:3:5: error: cannot read \"O.1\" as a number, for case 2, factor A"},
-      {"DAT   3 2\n0.2 7 0.5\n", "the membership 7 of case 1, factor A (DAT on line 1) is outside 0..1"},
-      {"DAT   2 3\n0.1 0.2 0.3 0.4\n0.1 0.2 -0.3 0.4\nFIN\n", "the membership -0.3 of case 2, factor B"},
+      {"DAT   3 2\n0.2 7 0.5\n",
+       "the membership 7 of case 1, factor A (DAT on line 1) is outside 0..1; it is taken as 0.99 (the damping "
+       "bounds are 0.01 and 0.99)"},
+      {"DAT   2 3\n0.1 0.2 0.3 0.4\n0.1 0.2 -0.3 0.4\nFIN\n",
+       "the membership -0.3 of case 2, factor B (DAT on line 1) is outside 0..1; it is taken as 0.01"},
       {"DAT   3 1\n0.1 0.2\n0.3 0.4\n0.5 0.6\n0.7 0.8\nFIN\n",
        "run.cmd:5:1: error: unrecognised command \"0.7\": columns 1 to 3 must hold OUT, MER, DAM, DAT, WEI, COM or "
        "FIN; "
