@@ -230,6 +230,12 @@ TEST(MakerWarnings, SayWhatTheFilesDoNotShow) {
        "",
        "\xE2\x82\xAC \xC5\x93 \xC2\x81\n"},
       {"UTF-8 text", "c,y,x\n\xC3\x96sterreich,0.5,0.5\n", with(options_for("y", "x"), "c"), "", "\xC3\x96sterreich\n"},
+      // The highest code point, U+10FFFF, and the lowest of four bytes, U+10000.
+      {"UTF-8 text to the last code point",
+       "c,y,x\n\xF4\x8F\xBF\xBF \xF0\x90\x80\x80,0.5,0.5\n",
+       with(options_for("y", "x"), "c"),
+       "",
+       "\xF4\x8F\xBF\xBF \xF0\x90\x80\x80\n"},
   };
   for (const Case& c : cases) {
     std::ostringstream err;
