@@ -37,9 +37,10 @@ class MemoryFiles : public platform::FileSystem {
   std::int64_t user = 1000;
   std::set<std::int64_t> groups{1000};  // the first is the user's own
   // Faults: writes into this folder find the disk full; renames are refused once this many
-  // have been made (-1: never).
+  // have been made (-1: never); every new name in this folder is taken already.
   std::string full_folder;
   int renames_left = -1;
+  std::string taken_folder;
   // What was done to names, in order: "create PATH", "rename FROM -> TO", "remove PATH",
   // each with " (held)" when interruptions were held back.
   std::vector<std::string> log;
@@ -121,7 +122,8 @@ class MemoryFiles : public platform::FileSystem {
       return refuse(not_found, error);
     }
     if (!may(folder_node->second, 2)) return refuse(denied, error);
-    if (nodes.count(name) != 0) return refuse(name_taken, error);
+    const bool taken = nodes.count(name) != 0 || (!taken_folder.empty() && parent(name) == key(taken_folder));
+    if (taken) return refuse(name_taken, error);
     file(name, {}, 0644, user, *groups.begin());
     record("create " + name);
     return open(name);

@@ -174,6 +174,14 @@ INSTANTIATE_TEST_SUITE_P(
              "t.csv",
              "the folder /w: Operation not permitted",
              "/w/t.csv"},
+        Rule{"EveryTemporaryNameTakenNamesTheFolder",
+             [](MemoryFiles& f) {
+               f.taken_folder = "/w";
+               f.file("/w/t.csv", "OLD");
+             },
+             "t.csv",
+             "the folder /w: File exists",
+             "/w/t.csv"},
         Rule{"AFullDiskLeavesTheOldFile",
              [](MemoryFiles& f) {
                f.full_folder = "/w";
