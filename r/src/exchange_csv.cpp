@@ -6,33 +6,9 @@
 
 #include "exchange/cell_text.h"
 #include "exchange/input/csv_reader.h"
+#include "exchange/input/text_encoding.h"
 
 namespace {
-
-bool valid_utf8(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    if (byte < 0x80) {
-      length = 1;
-    } else if ((byte & 0xE0) == 0xC0 && byte >= 0xC2) {
-      length = 2;
-    } else if ((byte & 0xF0) == 0xE0) {
-      length = 3;
-    } else if ((byte & 0xF8) == 0xF0 && byte <= 0xF4) {
-      length = 4;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
-}
 
 double number_of(const std::string& text, const std::string& path) {
   if (text.empty()) return NA_REAL;
@@ -46,7 +22,9 @@ double number_of(const std::string& text, const std::string& path) {
 }  // namespace
 
 SEXP r_string(const std::string& text) {
-  return Rf_mkCharLenCE(text.data(), static_cast<int>(text.size()), valid_utf8(text) ? CE_UTF8 : CE_NATIVE);
+  return Rf_mkCharLenCE(text.data(),
+                        static_cast<int>(text.size()),
+                        morvit::first_byte_not_utf8(text) == std::string::npos ? CE_UTF8 : CE_NATIVE);
 }
 
 std::string read_text_file(const std::string& path) {
